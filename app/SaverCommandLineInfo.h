@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CommandLineInfo.h"
+
+// The host's command line: /s saver, /c or /c:<handle> configuration, /p <handle> preview.
+// Only the lower-case first letter of a flag counts.
+class SaverCommandLineInfo : public CommandLineInfo {
+public:
+    explicit SaverCommandLineInfo(const WindowQuery& windows) : m_windows(windows) {}
+
+    void ParseParam(const char* pszParam, bool bFlag, bool bLast) override;
+
+    bool m_bConfigure = false;
+    bool m_bSaver = false;  // recorded, never consulted: saver mode is the default anyway
+    bool m_bPreview = false;
+    long m_hPreviewParent = 0;
+
+private:
+    const WindowQuery& m_windows;
+};
+
+enum class SaverMode { Saver, Preview, Configure };
+
+// Preview wins over configuration; everything else is saver mode.
+SaverMode ChooseMode(const SaverCommandLineInfo& info);

@@ -1,0 +1,203 @@
+#include "SaverWindow.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <limits>
+
+#include "ProfileStore.h"
+#include "SettingsSlots.h"
+
+namespace {
+
+// The first mouse position seen by any saver window of the process; (-1, -1) until then.
+QPoint g_ptMouseReference(-1, -1);
+
+}  // namespace
+
+SaverWindow::SaverWindow(TickSource tick) : m_tick(std::move(tick)) {
+    m_settings.SetDWordAt(SLOT_EXIT_CONDITIONS, SAVER_DEFAULT_EXIT_CONDITIONS);
+    m_settings.SetDWordAt(SLOT_FRAMES_PER_SECOND, SAVER_DEFAULT_FRAMES_PER_SECOND);
+
+    // Every pixel is painted each time, so Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+SaverWindow::~SaverWindow() {
+    if (m_pHost != nullptr) {
+        // Our native window is a child of the host's; detach it before the host's stand-in
+        // goes, which would otherwise take our window with it.
+        if (QWindow* pOwn = windowHandle()) {
+            pOwn->setParent(nullptr);
+        }
+        delete m_pHost;
+    }
+}
+
+void SaverWindow::ResetMouseReference() {
+    g_ptMouseReference = QPoint(-1, -1);
+}
+
+int SaverWindow::FramePeriodMs(uint32_t dwFramesPerSecond) {
+    const uint32_t dwFps = std::max<uint32_t>(dwFramesPerSecond, 1);
+    return static_cast<int>(std::max<uint32_t>(1000 / dwFps, 1));
+}
+
+bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, unsigned long hParent,
+                              bool bAutoDelete) {
+    m_settings.ExchangeProfile(profile, true);
+    m_bAutoDelete = bAutoDelete;
+    setAttribute(Qt::WA_DeleteOnClose, bAutoDelete);
+    setWindowTitle(strName);
+
+    const bool bCreated = hParent != 0 ? CreateChildOf(hParent) : CreateFullScreen();
+    if (!bCreated) {
+        return false;
+    }
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &SaverWindow::OnApplicationStateChanged);
+    return OnCreate() != -1;
+}
+
+bool SaverWindow::CreateFullScreen() {
+    QScreen* pScreen = QGuiApplication::primaryScreen();
+    if (pScreen == nullptr) {
+        return false;
+    }
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    if ((m_settings.GetDWordAt(SLOT_EXIT_CONDITIONS) & HIDE_CURSOR) != 0) {
+        setCursor(Qt::BlankCursor);
+    }
+    // Only the primary screen is covered; other monitors stay as they are.
+    setGeometry(pScreen->geometry());
+    showFullScreen();
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+bool SaverWindow::CreateChildOf(unsigned long hParent) {
+    QWindow* pHost = QWindow::fromWinId(static_cast<WId>(hParent));
+    if (pHost == nullptr) {
+        return false;
+    }
+    // In the host's window no input ends the show and the cursor stays as the host has it.
+    m_settings.SetDWordAt(SLOT_EXIT_CONDITIONS, 0);
+    m_hParent = hParent;
+    m_pHost = pHost;
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    winId();  // create the native window so that it can be reparented
+    QWindow* pOwn = windowHandle();
+    if (pOwn == nullptr) {
+        return false;
+    }
+    pOwn->setParent(pHost);
+    setGeometry(QRect(QPoint(0, 0), pHost->geometry().size()));
+    show();
+    return true;
+}
+
+int SaverWindow::OnCreate() {
+    m_dwStartTick = Now();
+    const int nPeriod = FramePeriodMs(m_settings.GetDWordAt(SLOT_FRAMES_PER_SECOND));
+    m_nTimerId = startTimer(nPeriod, Qt::PreciseTimer);
+    return m_nTimerId != 0 ? 0 : -1;
+}
+
+void SaverWindow::EndSaverIf(uint32_t dwMask) {
+    const uint32_t dwFlags = m_settings.GetDWordAt(SLOT_EXIT_CONDITIONS);
+    if ((dwFlags & dwMask) == 0 || TicksSince(Now(), m_dwStartTick) <= EXIT_GRACE_MS) {
+        return;
+    }
+    m_bCloseRequested = true;
+    // Posted, like a close message: the event handler that asked finishes first.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void SaverWindow::ForceClose() {
+    m_bCloseRequested = true;
+    close();
+}
+
+void SaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+}
+
+void SaverWindow::timerEvent(QTimerEvent* /*pEvent*/) {
+    update();
+}
+
+void SaverWindow::mousePressEvent(QMouseEvent* pEvent) {
+    switch (pEvent->button()) {
+        case Qt::LeftButton:
+            EndSaverIf(EXIT_LEFT_BUTTON);
+            break;
+        case Qt::MiddleButton:
+            EndSaverIf(EXIT_MIDDLE_BUTTON);
+            break;
+        case Qt::RightButton:
+            EndSaverIf(EXIT_RIGHT_BUTTON);
+            break;
+        default:
+            break;
+    }
+    pEvent->accept();
+}
+
+void SaverWindow::mouseMoveEvent(QMouseEvent* pEvent) {
+    const QPoint pt = pEvent->position().toPoint();
+    if (g_ptMouseReference == QPoint(-1, -1)) {
+        g_ptMouseReference = pt;
+        return;
+    }
+    // No threshold: one pixel away from the first position seen counts.
+    if (pt != g_ptMouseReference) {
+        EndSaverIf(EXIT_MOUSE_MOVE);
+    }
+}
+
+void SaverWindow::keyPressEvent(QKeyEvent* pEvent) {
+    // Every key counts, modifiers such as Alt on their own included.
+    EndSaverIf(EXIT_KEY_DOWN);
+    pEvent->accept();
+}
+
+void SaverWindow::changeEvent(QEvent* pEvent) {
+    if (pEvent->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        EndSaverIf(EXIT_OTHER_APP_ACTIVE);
+    }
+    QWidget::changeEvent(pEvent);
+}
+
+void SaverWindow::OnApplicationStateChanged(Qt::ApplicationState state) {
+    if (state != Qt::ApplicationActive) {
+        EndSaverIf(EXIT_OTHER_APP_ACTIVE);
+    }
+}
+
+void SaverWindow::closeEvent(QCloseEvent* pEvent) {
+    // A close request from the window manager or the keyboard (Alt+F4) is not an exit
+    // condition: only the saver's own decision closes it.
+    if (!m_bCloseRequested) {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->accept();
+    if (!m_bDestroyed) {
+        m_bDestroyed = true;
+        if (m_nTimerId != 0) {
+            killTimer(m_nTimerId);
+            m_nTimerId = 0;
+        }
+        emit saverDestroyed();
+    }
+}

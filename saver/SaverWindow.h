@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "SettingsStore.h"
+#include "Tick.h"
+
+class ProfileStore;
+class QWindow;
+
+// The window the show runs in: full-screen and top-most, or a child filling the host's preview
+// window. It loads the settings, paces the frames with a timer, hides the cursor and ends the
+// saver on the configured input events. It draws nothing itself but black; the show is added
+// by a derived class.
+class SaverWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Time after creation during which no input ends the saver.
+    static constexpr uint32_t EXIT_GRACE_MS = 1500;
+
+    explicit SaverWindow(TickSource tick = SteadyTickCount);
+    ~SaverWindow() override;
+
+    // Loads the settings from profile and creates the window. hParent: the X window id of the
+    // host's preview window, or 0 for full-screen. bAutoDelete: the object deletes itself once
+    // its window is closed. False when the window could not be made.
+    bool CreateSaver(ProfileStore& profile, const QString& strName, unsigned long hParent,
+                     bool bAutoDelete);
+
+    // Closes the saver when slot 0 has a bit of dwMask and the grace time has passed.
+    void EndSaverIf(uint32_t dwMask);
+
+    // Ends the saver regardless of the exit conditions (the host's window went away).
+    void ForceClose();
+
+    // Timer period for a frame rate: 1000 / fps ms, with fps 0 taken as 1 and never below 1 ms.
+    static int FramePeriodMs(uint32_t dwFramesPerSecond);
+
+    // The reference position of the mouse-move test is shared by the whole process, as the
+    // first position seen; tests that create several windows reset it.
+    static void ResetMouseReference();
+
+    const SettingsStore& Settings() const { return m_settings; }
+    uint32_t StartTick() const { return m_dwStartTick; }
+    int FrameTimerId() const { return m_nTimerId; }
+    bool IsPreview() const { return m_hParent != 0; }
+
+signals:
+    // The window is gone: the event loop should end.
+    void saverDestroyed();
+
+protected:
+    // Takes the start tick and starts the frame timer. Returns -1 on failure, else 0.
+    virtual int OnCreate();
+
+    void paintEvent(QPaintEvent* pEvent) override;
+    void timerEvent(QTimerEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+
+    uint32_t Now() const { return m_tick(); }
+
+    SettingsStore m_settings;
+    bool m_bAutoDelete = false;
+    uint32_t m_dwStartTick = 0;
+
+private:
+    void OnApplicationStateChanged(Qt::ApplicationState state);
+    bool CreateFullScreen();
+    bool CreateChildOf(unsigned long hParent);
+
+    TickSource m_tick;
+    unsigned long m_hParent = 0;
+    QWindow* m_pHost = nullptr;  // stand-in for the host's window; ours
+
+    int m_nTimerId = 0;
+    bool m_bCloseRequested = false;
+    bool m_bDestroyed = false;
+};

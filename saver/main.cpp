@@ -1,0 +1,24 @@
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "QtSaverShell.h"
+#include "SaverApp.h"
+
+int main(int argc, char** argv) {
+    // The host's arguments are read as given, before Qt takes out the options it knows.
+    const std::vector<std::string> args(argv, argv + argc);
+    std::vector<const char*> argPtrs;
+    for (const std::string& arg : args) {
+        argPtrs.push_back(arg.c_str());
+    }
+
+    QApplication app(argc, argv);
+    QtSaverShell shell;
+    SaverApp saverApp(shell);
+    if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data())) {
+        return 0;
+    }
+    app.exec();
+    return 0;
+}

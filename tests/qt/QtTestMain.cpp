@@ -1,0 +1,31 @@
+// Runs the widget and file-store tests on Qt's offscreen platform, with the user's
+// configuration directory moved to a fresh temporary folder.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "QtTestEnv.h"
+
+namespace {
+QTemporaryDir* g_pConfigHome = nullptr;
+}
+
+QString TestConfigHome() {
+    return g_pConfigHome->path();
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir configHome;
+    if (!configHome.isValid()) {
+        return 1;
+    }
+    g_pConfigHome = &configHome;
+    // Must be set before the first QSettings is made: Qt reads it once.
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
