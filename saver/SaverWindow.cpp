@@ -12,6 +12,7 @@
 
 #include "ProfileStore.h"
 #include "SettingsSlots.h"
+#include "X11Display.h"
 
 namespace {
 
@@ -100,7 +101,12 @@ bool SaverWindow::CreateChildOf(unsigned long hParent) {
         return false;
     }
     pOwn->setParent(pHost);
-    setGeometry(QRect(QPoint(0, 0), pHost->geometry().size()));
+    // Qt does not track a foreign window's size; ask the server for the host's client area.
+    const auto size = X11Display().WindowSize(static_cast<long>(hParent));
+    if (!size || size->width <= 0 || size->height <= 0) {
+        return false;
+    }
+    setGeometry(0, 0, size->width, size->height);
     show();
     return true;
 }

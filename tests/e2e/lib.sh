@@ -1,0 +1,167 @@
+# Helpers for the end-to-end tests: a private Xvfb display, a private settings folder, the real
+# program started in the background, and checks against what the X server shows.
+# Sourced by the test scripts; expects VELVETFADE (the program) and TEST_WINDOW (the stand-in
+# host window tool) to be set.
+
+set -euo pipefail
+
+SCREEN_W=1024
+SCREEN_H=768
+E2E_TMP=$(mktemp -d)
+BG_PIDS=()
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n "${SAVER_LOG:-}" && -s "$SAVER_LOG" ]]; then
+        echo "--- program output ---" >&2
+        cat "$SAVER_LOG" >&2
+    fi
+    exit 1
+}
+
+note() { echo "-- $*"; }
+
+cleanup() {
+    local pid
+    for pid in "${BG_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${BG_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+# Starts Xvfb on a free display and points DISPLAY at it.
+start_xvfb() {
+    local fdfile="$E2E_TMP/display"
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
+        3>"$fdfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    BG_PIDS+=($!)
+    local i
+    for i in $(seq 100); do
+        if [[ -s "$fdfile" ]]; then
+            break
+        fi
+        sleep 0.05
+    done
+    [[ -s "$fdfile" ]] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    export XDG_CONFIG_HOME="$E2E_TMP/config"
+    export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
+}
+
+SETTINGS_FILE() { echo "$XDG_CONFIG_HOME/Kelsa's Applications/Velvetfade.ini"; }
+
+# write_settings DWORD0 [DWORD1 ...]: stores the given DWORD slots.
+write_settings() {
+    local file
+    file=$(SETTINGS_FILE)
+    mkdir -p "$(dirname "$file")"
+    {
+        echo "[Settings]"
+        echo "Num_DWORD=$#"
+        local i=0 value
+        for value in "$@"; do
+            echo "DWORD_$i=$value"
+            i=$((i + 1))
+        done
+    } >"$file"
+}
+
+# start_saver ARGS...: runs the program in the background; its pid is SAVER_PID.
+start_saver() {
+    SAVER_LOG="$E2E_TMP/saver.log"
+    "$VELVETFADE" "$@" >"$SAVER_LOG" 2>&1 &
+    SAVER_PID=$!
+    BG_PIDS+=("$SAVER_PID")
+}
+
+# start_host_window X Y W H [0xRRGGBB]: a foreign window; its id is HOST_ID, its pid HOST_PID.
+start_host_window() {
+    local out="$E2E_TMP/host.$RANDOM"
+    "$TEST_WINDOW" "$@" >"$out" 2>&1 &
+    HOST_PID=$!
+    BG_PIDS+=("$HOST_PID")
+    local i
+    for i in $(seq 100); do
+        if [[ -s "$out" ]]; then
+            break
+        fi
+        sleep 0.05
+    done
+    HOST_ID=$(head -n1 "$out")
+    [[ "$HOST_ID" =~ ^[0-9]+$ ]] || fail "the host window did not start: $HOST_ID"
+}
+
+# Waits for the program's visible window; its id is SAVER_WIN. Sets SHOWN_AT (ms clock).
+wait_saver_window() {
+    local i
+    for i in $(seq 200); do
+        SAVER_WIN=$(xdotool search --onlyvisible --name '^Velvetfade$' 2>/dev/null | head -n1 || true)
+        if [[ -n "$SAVER_WIN" ]]; then
+            SHOWN_AT=$(now_ms)
+            return 0
+        fi
+        kill -0 "$SAVER_PID" 2>/dev/null || fail "the program ended before showing a window"
+        sleep 0.05
+    done
+    fail "no Velvetfade window appeared"
+}
+
+now_ms() { date +%s%3N; }
+
+# sleep_until MS: sleeps until MS milliseconds after the window appeared.
+sleep_until() {
+    local left=$(($1 - ($(now_ms) - SHOWN_AT)))
+    if ((left > 0)); then
+        sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
+    fi
+}
+
+saver_running() { kill -0 "$SAVER_PID" 2>/dev/null; }
+
+expect_running() {
+    sleep 0.4
+    saver_running || fail "the program ended after: $*"
+    note "still running after: $*"
+}
+
+# expect_ended WHAT [SECONDS]: the program must have ended, with status 0.
+expect_ended() {
+    local limit=${2:-3} i
+    for i in $(seq $((limit * 20))); do
+        if ! saver_running; then
+            local status=0
+            wait "$SAVER_PID" || status=$?
+            [[ $status -eq 0 ]] || fail "the program ended with status $status after: $1"
+            note "ended after: $1"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "the program did not end after: $1"
+}
+
+# window_geometry WIN: prints "X Y W H" of a window in root coordinates.
+window_geometry() {
+    xwininfo -id "$1" | awk '
+        /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# pixel X Y: the screen's colour there as rrggbb.
+pixel() {
+    import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- |
+        awk 'NR == 2 {print tolower(substr($3, 2, 6))}'
+}
+
+expect_pixel() {
+    local got
+    got=$(pixel "$1" "$2")
+    [[ "$got" == "$3" ]] || fail "pixel ($1, $2) is $got, expected $3"
+}

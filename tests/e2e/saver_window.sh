@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# End-to-end tests of the saver window: the real program on a private Xvfb display, driven
+# with xdotool. Usage: saver_window.sh CASE
+source "$(dirname "$0")/lib.sh"
+
+# The "desktop" under the saver: a full-screen window of a known colour.
+desktop() {
+    start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" 0x3366cc
+    DESKTOP_ID=$HOST_ID
+    expect_pixel 500 400 3366cc
+}
+
+covers_screen() {
+    desktop
+    start_saver /s
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
+    sleep 0.5
+    expect_pixel 0 0 000000
+    expect_pixel 500 400 000000
+    expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) 000000
+}
+
+no_arguments() {
+    start_saver
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
+    sleep_until 2000
+    xdotool key space
+    expect_ended "a key at 2 s"
+}
+
+key_grace() {
+    start_saver /s
+    wait_saver_window
+    sleep_until 500
+    xdotool key a
+    expect_running "a key at 0.5 s"
+    sleep_until 2000
+    xdotool key a
+    expect_ended "a key at 2 s"
+}
+
+alt_key() {
+    start_saver /s
+    wait_saver_window
+    sleep_until 2000
+    xdotool key Alt_L
+    expect_ended "Alt alone at 2 s"
+}
+
+middle_button_only() {
+    write_settings 264 30
+    start_saver /s
+    wait_saver_window
+    sleep_until 2000
+    xdotool mousemove 100 100
+    sleep 0.2
+    xdotool mousemove 400 300
+    xdotool click 1
+    xdotool click 3
+    xdotool key a
+    xdotool key Alt_L
+    xdotool click 4
+    # Another window taking the focus is not an exit condition either.
+    start_host_window 10 10 50 50 0xff0000
+    xdotool windowfocus "$HOST_ID" 2>/dev/null || true
+    expect_running "movement, left and right clicks, keys, wheel and focus loss with 0x108"
+    xdotool mousemove 500 400 click 2
+    expect_ended "the middle button"
+}
+
+left_button() {
+    write_settings $((0x102)) 30
+    start_saver /s
+    wait_saver_window
+    sleep_until 1000
+    xdotool mousemove 300 300 click 1
+    expect_running "a left click at 1 s"
+    sleep_until 1800
+    xdotool click 1
+    expect_ended "a left click at 1.8 s"
+}
+
+mouse_move() {
+    write_settings $((0x110)) 30
+    start_saver /s
+    wait_saver_window
+    xdotool mousemove 200 200
+    sleep 0.1
+    xdotool mousemove 210 200
+    sleep_until 2000
+    xdotool mousemove 200 200
+    expect_running "moving back to the first position seen"
+    xdotool mousemove 201 200
+    expect_ended "a one-pixel movement"
+}
+
+preview_in_host_window() {
+    desktop
+    start_host_window 100 100 320 240 0x00ff00
+    expect_pixel 200 200 00ff00
+    start_saver /p "$HOST_ID"
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "100 100 320 240" ]] || fail "preview at $x $y size $w x $h"
+    xwininfo -children -id "$HOST_ID" | grep -q '1 child' || fail "the preview is not a child"
+    sleep 0.5
+    expect_pixel 200 200 000000
+    expect_pixel 419 339 000000
+    expect_pixel 90 90 3366cc
+    sleep_until 2000
+    xdotool mousemove 200 200 click 1 click 2 click 3
+    xdotool mousemove 250 250
+    xdotool key a Alt_L Escape
+    expect_running "clicks, keys and movement over the preview"
+    kill "$HOST_PID"
+    expect_ended "the host window was destroyed"
+}
+
+preview_missing_window() {
+    start_saver /p 12345
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
+    sleep_until 2000
+    xdotool key a
+    expect_ended "a key at 2 s"
+}
+
+configuration() {
+    start_saver /c
+    expect_ended "/c" 5
+    [[ ! -e "$(SETTINGS_FILE)" ]] || fail "configuration mode wrote settings"
+}
+
+start_xvfb
+"$1"
+echo "PASS: $1"
