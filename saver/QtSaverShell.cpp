@@ -4,7 +4,15 @@
 
 #include "SaverWindow.h"
 
-QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {}
+QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
+    ImagingPlatform platform;
+    platform.profile = &m_profile;
+    platform.desktop = &m_desktop;
+    platform.resources = &m_resources;
+    platform.pictures = &m_pictures;
+    platform.messages = &m_messages;
+    m_pImaging = std::make_unique<ScopedImagingPlatform>(platform);
+}
 
 QtSaverShell::~QtSaverShell() = default;
 

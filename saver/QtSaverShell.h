@@ -3,7 +3,11 @@
 #include <QTimer>
 #include <memory>
 
+#include "ImagingPlatform.h"
 #include "QSettingsProfileStore.h"
+#include "QtDesktopSource.h"
+#include "QtMessageSink.h"
+#include "QtPictureDecoder.h"
 #include "SaverApp.h"
 #include "X11Display.h"
 
@@ -25,6 +29,11 @@ private:
 
     X11Display m_display;
     QSettingsProfileStore m_profile;
+    QtDesktopSource m_desktop;
+    QtBitmapResources m_resources;
+    QtPictureDecoder m_pictures;
+    QtMessageSink m_messages;
+    std::unique_ptr<ScopedImagingPlatform> m_pImaging;
     std::unique_ptr<SaverWindow> m_pKeptWindow;  // a window that does not delete itself
     QTimer m_hostWatch;
 };

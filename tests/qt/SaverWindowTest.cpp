@@ -15,6 +15,12 @@
 
 namespace {
 
+std::string Name(const char* prefix, int n) {
+    std::string name(prefix);
+    name += std::to_string(n);
+    return name;
+}
+
 // A saver window on a driven clock, with the settings given as slot values.
 class SaverWindowTest : public ::testing::Test {
 protected:
@@ -30,7 +36,7 @@ protected:
         MemoryProfileStore profile;
         int nCount = 0;
         for (auto [slot, value] : values) {
-            profile.WriteProfileInt("Settings", "DWORD_" + std::to_string(slot), value);
+            profile.WriteProfileInt("Settings", Name("DWORD_", slot), value);
             nCount = std::max(nCount, slot + 1);
         }
         profile.WriteProfileInt("Settings", "Num_DWORD", static_cast<uint32_t>(nCount));

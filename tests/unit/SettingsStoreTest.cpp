@@ -8,6 +8,13 @@ namespace {
 
 const std::string S = "Settings";
 
+// prefix + number; spelled out because GCC 12 warns falsely about the + of two strings.
+std::string Name(const char* prefix, long long n) {
+    std::string name(prefix);
+    name += std::to_string(n);
+    return name;
+}
+
 SettingsStore SaverDefaults() {
     SettingsStore store;
     store.SetDWordAt(SLOT_EXIT_CONDITIONS, 0x13F);
@@ -21,7 +28,7 @@ TEST(SettingsStoreRecord, ReadsBeyondTheEndGiveZeroOrEmpty) {
     EXPECT_EQ(store.GetDWordAt(9), 0u);
     EXPECT_EQ(store.GetDWordAt(-1), 0u);
     for (int i = 0; i < 6; ++i) {
-        store.SetStringAt(i, "s" + std::to_string(i));
+        store.SetStringAt(i, Name("s", i));
     }
     EXPECT_EQ(store.GetStringAt(7), "");
     EXPECT_EQ(store.GetStringAt(5), "s5");
@@ -48,7 +55,7 @@ TEST(SettingsStoreRecord, SetAtGrowFillsTheGapWithZerosAndEmptyStrings) {
 TEST(SettingsStoreRecord, SetStringCountCutsAndGrows) {
     SettingsStore store;
     for (int i = 0; i < 8; ++i) {
-        store.SetStringAt(i, "p" + std::to_string(i));
+        store.SetStringAt(i, Name("p", i));
     }
     store.SetStringCount(5);
     EXPECT_EQ(store.GetStringCount(), 5);
@@ -95,7 +102,7 @@ TEST(SettingsStoreLoad, SlotsBeyondTheStoredCountAreNotRead) {
     profile.WriteProfileInt(S, "DWORD_1", 60);
     profile.WriteProfileInt(S, "Num_String", 6);
     for (int i = 0; i < 9; ++i) {
-        profile.WriteProfileString(S, "String_" + std::to_string(i), "v" + std::to_string(i));
+        profile.WriteProfileString(S, Name("String_", i), Name("v", i));
     }
     SettingsStore store = SaverDefaults();
     store.ExchangeProfile(profile, true);
@@ -110,7 +117,7 @@ TEST(SettingsStoreLoad, TwelveStoredSlotsAreLoadedAndWrittenBack) {
     MemoryProfileStore profile;
     profile.WriteProfileInt(S, "Num_DWORD", 12);
     for (int i = 0; i < 12; ++i) {
-        profile.WriteProfileInt(S, "DWORD_" + std::to_string(i), 100u + static_cast<unsigned>(i));
+        profile.WriteProfileInt(S, Name("DWORD_", i), 100u + static_cast<unsigned>(i));
     }
     SettingsStore store;
     store.ExchangeProfile(profile, true);
@@ -170,12 +177,12 @@ TEST(SettingsStoreSave, FourPicturesThenOneLeaveTheOldEntriesBehind) {
     ASSERT_TRUE(store.ExchangeProfile(profile, false));
     EXPECT_EQ(profile.GetProfileInt(S, "Num_String", 0), 9u);
     for (int i = 0; i < 5; ++i) {
-        const std::string entry = "String_" + std::to_string(i);
+        const std::string entry = Name("String_", i);
         EXPECT_TRUE(profile.Has(S, entry));
         EXPECT_EQ(profile.GetProfileString(S, entry, "missing"), "");
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(profile.GetProfileString(S, "String_" + std::to_string(5 + i), ""), paths[i]);
+        EXPECT_EQ(profile.GetProfileString(S, Name("String_", 5 + i), ""), paths[i]);
     }
 
     store.SetStringCount(6);

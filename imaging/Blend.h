@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The cross-fade's inner loops. For every byte, with s from the source and d from the
+// destination and the level already clamped to 0..100:
+//   scale 128: a = level * 128 / 100, d := (s * (128 - a) + d * a) >> 7
+//   scale 100: d := (s * (100 - level) + d * level) / 100
+// Every instruction-set variant gives exactly these bytes; src and dst may be the same buffer.
+namespace blend {
+
+enum class Isa { Scalar, Sse2, Avx2 };
+
+// The fastest variant this processor runs.
+Isa BestIsa();
+bool IsaAvailable(Isa isa);
+const char* IsaName(Isa isa);
+
+void Mix128(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa);
+void Mix100(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa);
+
+// The formulas, one byte at a time: the reference every variant is tested against.
+inline uint8_t Reference128(uint8_t s, uint8_t d, int level) {
+    const unsigned a = static_cast<unsigned>(level) * 128 / 100;
+    return static_cast<uint8_t>((s * (128 - a) + d * a) >> 7);
+}
+inline uint8_t Reference100(uint8_t s, uint8_t d, int level) {
+    const unsigned v =
+        (s * (100u - static_cast<unsigned>(level)) + d * static_cast<unsigned>(level)) / 100;
+    return static_cast<uint8_t>(v > 255 ? 255 : v);
+}
+
+}  // namespace blend

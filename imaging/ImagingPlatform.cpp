@@ -1,0 +1,6 @@
+#include "ImagingPlatform.h"
+
+ImagingPlatform& ImagingPlatform::Current() {
+    static ImagingPlatform platform;
+    return platform;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class MessageSink;
+class ProfileStore;
+
+// A picture handed over by the platform: top-down rows of 0xAARRGGBB pixels, no padding.
+struct PlatformImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    bool IsValid() const {
+        return width > 0 && height > 0 &&
+               pixels.size() == static_cast<size_t>(width) * static_cast<size_t>(height);
+    }
+};
+
+// What the imaging code needs from the desktop it runs on.
+class DesktopSource {
+public:
+    virtual ~DesktopSource() = default;
+    // The primary screen's contents from (x, y), width x height pixels; parts beyond the
+    // screen are black. Nothing when the screen cannot be read.
+    virtual std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) = 0;
+    // The desktop background (wallpaper) at this size, without windows. Nothing when there is
+    // no readable wallpaper.
+    virtual std::optional<PlatformImage> DesktopPicture(int width, int height) = 0;
+};
+
+// The program's embedded pictures, by numeric id.
+class BitmapResources {
+public:
+    virtual ~BitmapResources() = default;
+    virtual std::optional<PlatformImage> LoadBitmap(unsigned id) = 0;
+};
+
+// Decodes picture files of any format the platform knows (GIF, PNG, ...).
+class PictureDecoder {
+public:
+    virtual ~PictureDecoder() = default;
+    // The first frame of the picture in the bytes, in its own pixels; nothing when the bytes
+    // are not a picture this decoder reads or the picture is too large.
+    virtual std::optional<PlatformImage> Decode(const std::vector<uint8_t>& bytes) = 0;
+    // The screen's logical pixels per inch.
+    virtual int LogicalDpiX() = 0;
+    virtual int LogicalDpiY() = 0;
+};
+
+// The process-wide services the imaging code reaches, set up once by the program (or a test)
+// before surfaces are made. Any of them may be null: the operation that needs it then does
+// what it does when the service fails.
+struct ImagingPlatform {
+    ProfileStore* profile = nullptr;
+    DesktopSource* desktop = nullptr;
+    BitmapResources* resources = nullptr;
+    PictureDecoder* pictures = nullptr;
+    MessageSink* messages = nullptr;
+
+    static ImagingPlatform& Current();
+};
+
+// Installs services for the lifetime of the object and restores the previous ones after it.
+class ScopedImagingPlatform {
+public:
+    explicit ScopedImagingPlatform(const ImagingPlatform& platform)
+        : m_previous(ImagingPlatform::Current()) {
+        ImagingPlatform::Current() = platform;
+    }
+    ~ScopedImagingPlatform() { ImagingPlatform::Current() = m_previous; }
+    ScopedImagingPlatform(const ScopedImagingPlatform&) = delete;
+    ScopedImagingPlatform& operator=(const ScopedImagingPlatform&) = delete;
+
+private:
+    ImagingPlatform m_previous;
+};

@@ -1,0 +1,157 @@
+// Decoding JPEG files with libjpeg, with error routines of our own: the library's messages go
+// to a "JPEG Error" message box, and a fatal error comes back to the loader as a failed load.
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "DibSurface.h"
+#include "FileInput.h"
+#include "ImagingPlatform.h"
+#include "MessageSink.h"
+#include "SurfaceLimits.h"
+
+namespace {
+
+// Progressive files can hold any number of scans; past this many a file is taken as hostile.
+constexpr int MAX_JPEG_SCANS = 500;
+// The library's working memory, coefficient buffers of progressive files included.
+constexpr long MAX_JPEG_MEMORY = 1536L << 20;
+
+struct JpegErrorManager {
+    jpeg_error_mgr pub;  // first, so that the library's pointer is ours too
+    jmp_buf jumpBack;
+    jpeg_progress_mgr progress;
+};
+
+void ShowJpegMessage(const char* pszText) {
+    if (MessageSink* pSink = ImagingPlatform::Current().messages) {
+        pSink->ShowMessage("JPEG Error", pszText);
+    }
+}
+
+void OutputMessage(j_common_ptr cinfo) {
+    char szBuffer[JMSG_LENGTH_MAX];  // 200 characters
+    (*cinfo->err->format_message)(cinfo, szBuffer);
+    ShowJpegMessage(szBuffer);
+}
+
+[[noreturn]] void AbandonDecompression(j_common_ptr cinfo) {
+    auto* pManager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    jpeg_destroy(cinfo);
+    longjmp(pManager->jumpBack, 1);
+}
+
+// Shows the message, destroys the decompressor and returns to the loader, which then fails
+// without touching the decompressor again.
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    (*cinfo->err->output_message)(cinfo);
+    AbandonDecompression(cinfo);
+}
+
+void ProgressMonitor(j_common_ptr cinfo) {
+    auto* pDecompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (pDecompress->input_scan_number > MAX_JPEG_SCANS) {
+        ShowJpegMessage("Too many scans in progressive JPEG file");
+        AbandonDecompression(cinfo);
+    }
+}
+
+// Adobe's CMYK files store the inks inverted; others store them plainly.
+void CmykRowToBgr(const JSAMPLE* pIn, uint8_t* pOut, JDIMENSION nWidth, bool bInverted) {
+    for (JDIMENSION x = 0; x < nWidth; ++x, pIn += 4, pOut += 3) {
+        unsigned c = pIn[0], m = pIn[1], y = pIn[2], k = pIn[3];
+        if (!bInverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        pOut[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        pOut[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        pOut[2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Everything between setjmp and a possible longjmp lives in this function and the library;
+// nothing here has a destructor that a jump could skip.
+int DecodeJpegStream(DibSurface& surface, FILE* pFile) {
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager manager;
+    std::memset(&cinfo, 0, sizeof(cinfo));
+    std::memset(&manager, 0, sizeof(manager));
+    cinfo.err = jpeg_std_error(&manager.pub);
+    manager.pub.output_message = OutputMessage;
+    manager.pub.error_exit = ErrorExit;
+    if (setjmp(manager.jumpBack) != 0) {
+        return 0;  // the decompressor is already destroyed
+    }
+
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = MAX_JPEG_MEMORY;
+    manager.progress.progress_monitor = ProgressMonitor;
+    cinfo.progress = &manager.progress;
+    jpeg_stdio_src(&cinfo, pFile);
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    // Rows are decoded straight into the surface in its own blue-green-red order; grey files
+    // are widened to three samples by the library, CMYK files converted here.
+    const bool bCmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = bCmyk ? JCS_CMYK : JCS_EXT_BGR;
+    if (!surface.Create(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+                        24)) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    jpeg_start_decompress(&cinfo);
+    if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
+        cinfo.output_components != (bCmyk ? 4 : 3)) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    JSAMPARRAY ppCmykRow = bCmyk
+                               ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                            JPOOL_IMAGE, cinfo.output_width * 4, 1)
+                               : nullptr;
+    const size_t stride = static_cast<size_t>(surface.GetRowStride());
+    const JDIMENSION nHeight = cinfo.output_height;
+    while (cinfo.output_scanline < nHeight) {
+        // The top row of the picture is the last row in memory.
+        uint8_t* pRow = surface.m_pBits + (nHeight - 1 - cinfo.output_scanline) * stride;
+        if (bCmyk) {
+            jpeg_read_scanlines(&cinfo, ppCmykRow, 1);
+            CmykRowToBgr(ppCmykRow[0], pRow, cinfo.output_width, cinfo.saw_Adobe_marker != 0);
+        } else {
+            JSAMPROW row = pRow;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return 1;
+}
+
+}  // namespace
+
+int DibSurface::LoadJpegFile(const char* pszPath) {
+    InputFile file(pszPath);
+    if (!file.IsOpen()) {
+        return 0;
+    }
+    const int fd = file.Release();
+    FILE* pFile = fdopen(fd, "rb");
+    if (pFile == nullptr) {
+        ::close(fd);
+        return 0;
+    }
+    const int nResult = DecodeJpegStream(*this, pFile);
+    std::fclose(pFile);
+    return nResult;
+}

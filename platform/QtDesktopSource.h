@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ImagingPlatform.h"
+
+// The desktop as Qt and the X server show it: the primary screen grabbed through Qt, and the
+// wallpaper that X wallpaper setters publish on the root window (_XROOTPMAP_ID).
+class QtDesktopSource : public DesktopSource {
+public:
+    std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) override;
+    std::optional<PlatformImage> DesktopPicture(int width, int height) override;
+};
+
+// Embedded pictures from the program's Qt resources, ":/bitmaps/<id>" in any format Qt reads.
+class QtBitmapResources : public BitmapResources {
+public:
+    std::optional<PlatformImage> LoadBitmap(unsigned id) override;
+};
+
+class QImage;
+// A Qt image as the imaging code takes it (converted to 32-bit when needed).
+std::optional<PlatformImage> PlatformImageFromQImage(const QImage& image);

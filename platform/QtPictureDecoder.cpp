@@ -1,0 +1,61 @@
+#include "QtPictureDecoder.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QScreen>
+#include <cmath>
+#include <cstring>
+
+#include "SurfaceLimits.h"
+
+std::optional<PlatformImage> QtPictureDecoder::Decode(const std::vector<uint8_t>& bytes) {
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QImageReader reader(&buffer);
+    // Refuse what could not become a surface before any pixel is decoded.
+    QImageReader::setAllocationLimit(static_cast<int>(MAX_SURFACE_BYTES >> 20));
+    const QSize declared = reader.size();
+    if (declared.isValid() && !IsSupportedSurfaceSize(declared.width(), declared.height(), 32)) {
+        return std::nullopt;
+    }
+    QImage image = reader.read();  // the first frame of an animation
+    if (image.isNull() || !IsSupportedSurfaceSize(image.width(), image.height(), 32)) {
+        return std::nullopt;
+    }
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    PlatformImage out;
+    out.width = image.width();
+    out.height = image.height();
+    out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
+    for (int y = 0; y < out.height; ++y) {
+        std::memcpy(out.pixels.data() + static_cast<size_t>(y) * out.width, image.constScanLine(y),
+                    static_cast<size_t>(out.width) * 4);
+    }
+    return out;
+}
+
+namespace {
+int ScreenDpi(bool bHorizontal) {
+    const QScreen* pScreen = QGuiApplication::primaryScreen();
+    if (pScreen == nullptr) {
+        return 96;
+    }
+    const qreal dpi = bHorizontal ? pScreen->logicalDotsPerInchX() : pScreen->logicalDotsPerInchY();
+    return dpi >= 1 ? static_cast<int>(std::lround(dpi)) : 96;
+}
+}  // namespace
+
+int QtPictureDecoder::LogicalDpiX() {
+    return m_nDpiX > 0 ? m_nDpiX : ScreenDpi(true);
+}
+
+int QtPictureDecoder::LogicalDpiY() {
+    return m_nDpiY > 0 ? m_nDpiY : ScreenDpi(false);
+}

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include "DibSurface.h"
+#include "Fixtures.h"
+#include "ImagingPlatform.h"
+#include "QtPictureDecoder.h"
+
+namespace {
+
+COLORREF At(DibSurface& s, int x, int y) {
+    const uint8_t* p = s.m_pBits + static_cast<size_t>(s.GetHeight() - 1 - y) * s.GetRowStride() +
+                       static_cast<size_t>(x) * 3;
+    return RGB(p[2], p[1], p[0]);
+}
+
+class PictureDecoderTest : public ::testing::Test {
+protected:
+    PictureDecoderTest() {
+        ImagingPlatform platform;
+        platform.pictures = &m_decoder;
+        m_scope = std::make_unique<ScopedImagingPlatform>(platform);
+    }
+    QtPictureDecoder m_decoder{96, 96};
+    fixtures::TempDir m_dir;
+    std::unique_ptr<ScopedImagingPlatform> m_scope;
+};
+
+TEST_F(PictureDecoderTest, AGifOf640By480AtNinetySixDpi) {
+    fixtures::GifFrame frame;
+    frame.indices.resize(640 * 480);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            frame.indices[static_cast<size_t>(y) * 640 + x] =
+                static_cast<uint8_t>((x / 64 + y / 48) % 3);
+        }
+    }
+    const std::string path = m_dir.Write(
+        "big.gif", fixtures::MakeGif(640, 480, {0xFF0000, 0x00FF00, 0x0000FF}, {frame}));
+    DibSurface s;
+    ASSERT_EQ(s.LoadImageFile(path.c_str()), 1);
+    EXPECT_EQ(s.GetWidth(), 640);
+    EXPECT_EQ(s.GetHeight(), 480);
+    EXPECT_EQ(At(s, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(At(s, 64, 0), RGB(0, 255, 0));
+    EXPECT_EQ(At(s, 128, 0), RGB(0, 0, 255));
+    EXPECT_EQ(At(s, 639, 479), RGB(255, 0, 0));
+}
+
+TEST_F(PictureDecoderTest, TransparentPartsAreBlackAndOnlyTheFirstFrameCounts) {
+    fixtures::GifFrame first, second;
+    first.indices = {1, 2, 2, 1};
+    first.transparentIndex = 2;
+    second.indices = {3, 3, 3, 3};
+    const std::string path = m_dir.Write(
+        "anim.gif", fixtures::MakeGif(2, 2, {0, 0xFFFFFF, 0x00FF00, 0xFF0000}, {first, second}));
+    DibSurface s;
+    ASSERT_EQ(s.LoadImageFile(path.c_str()), 1);
+    EXPECT_EQ(At(s, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(At(s, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(At(s, 0, 1), RGB(0, 0, 0));
+    EXPECT_EQ(At(s, 1, 1), RGB(255, 255, 255));
+}
+
+TEST_F(PictureDecoderTest, PngWithAlphaAndAJpegNamedJpeg) {
+    QImage png(3, 1, QImage::Format_ARGB32);
+    png.setPixel(0, 0, 0xFF00FF00);
+    png.setPixel(1, 0, 0x00FFFFFF);
+    png.setPixel(2, 0, 0xFF336699);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(png.save(&buffer, "PNG"));
+    DibSurface s;
+    ASSERT_EQ(
+        s.LoadImageFile(m_dir.Write("a.png", fixtures::Bytes(data.begin(), data.end())).c_str()),
+        1);
+    EXPECT_EQ(At(s, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(At(s, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(At(s, 2, 0), RGB(0x33, 0x66, 0x99));
+
+    fixtures::JpegOptions o;
+    o.width = 24;
+    o.height = 8;
+    DibSurface j;
+    ASSERT_EQ(j.LoadImageFile(m_dir.Write("sunset.jpeg", fixtures::MakeJpeg(o)).c_str()), 1);
+    EXPECT_EQ(j.GetWidth(), 24);
+}
+
+TEST_F(PictureDecoderTest, GarbageAndHugeDeclaredSizesFail) {
+    DibSurface s;
+    EXPECT_EQ(s.LoadImageFile(m_dir.Write("junk.gif", {'G', 'I', 'F', '8', '9', 'a'}).c_str()), 0);
+    EXPECT_EQ(s.LoadImageFile(m_dir.Write("junk.png", {1, 2, 3, 4, 5}).c_str()), 0);
+    // A GIF whose screen claims 65535 x 65535 pixels.
+    fixtures::GifFrame frame;
+    frame.indices = {0};
+    fixtures::Bytes huge = fixtures::MakeGif(1, 1, {0xFFFFFF}, {frame});
+    huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;
+    const size_t descriptor = 13 + 768 + 8 + 5;  // image descriptor's width and height
+    huge[descriptor] = huge[descriptor + 1] = huge[descriptor + 2] = huge[descriptor + 3] = 0xFF;
+    EXPECT_EQ(s.LoadImageFile(m_dir.Write("huge.gif", huge).c_str()), 0);
+}
+
+}  // namespace

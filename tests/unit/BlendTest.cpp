@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "Blend.h"
+#include "DibSurface.h"
+
+namespace {
+
+using blend::Isa;
+
+std::vector<Isa> AvailableIsas() {
+    std::vector<Isa> isas;
+    for (Isa isa : {Isa::Scalar, Isa::Sse2, Isa::Avx2}) {
+        if (blend::IsaAvailable(isa)) {
+            isas.push_back(isa);
+        }
+    }
+    return isas;
+}
+
+// Every (source, destination) byte pair once: source = low byte, destination = high byte.
+struct AllPairs {
+    std::vector<uint8_t> src, dst;
+    AllPairs() : src(65536), dst(65536) {
+        for (size_t i = 0; i < 65536; ++i) {
+            src[i] = static_cast<uint8_t>(i);
+            dst[i] = static_cast<uint8_t>(i >> 8);
+        }
+    }
+};
+
+TEST(BlendFormula, TheDocumentedValues) {
+    EXPECT_EQ(blend::Reference128(0, 255, 50), 127);
+    EXPECT_EQ(blend::Reference100(0, 255, 50), 127);
+    EXPECT_EQ(blend::Reference128(0, 255, 33), 83);
+    EXPECT_EQ(blend::Reference100(0, 255, 33), 84);
+    EXPECT_EQ(blend::Reference128(255, 0, 1), 253);
+    EXPECT_EQ(blend::Reference100(255, 0, 1), 252);
+}
+
+TEST(BlendExactness, EveryPathEqualsTheFormulaForEveryLevelAndBytePair) {
+    const AllPairs pairs;
+    for (Isa isa : AvailableIsas()) {
+        for (int level = -5; level <= 105; ++level) {
+            const int clamped = level < 0 ? 0 : (level > 100 ? 100 : level);
+            std::vector<uint8_t> d128 = pairs.dst, d100 = pairs.dst;
+            blend::Mix128(pairs.src.data(), d128.data(), d128.size(), level, isa);
+            blend::Mix100(pairs.src.data(), d100.data(), d100.size(), level, isa);
+            for (size_t i = 0; i < 65536; ++i) {
+                const uint8_t s = pairs.src[i], d = pairs.dst[i];
+                ASSERT_EQ(d128[i], blend::Reference128(s, d, clamped))
+                    << blend::IsaName(isa) << " scale 128, level " << level << ", s " << int{s}
+                    << ", d " << int{d};
+                ASSERT_EQ(d100[i], blend::Reference100(s, d, clamped))
+                    << blend::IsaName(isa) << " scale 100, level " << level << ", s " << int{s}
+                    << ", d " << int{d};
+            }
+        }
+    }
+}
+
+TEST(BlendExactness, OddLengthsAndOffsetsReachEveryByteAndNoOther) {
+    for (Isa isa : AvailableIsas()) {
+        for (size_t offset : {0u, 1u, 3u}) {
+            for (size_t n : {0u, 1u, 15u, 16u, 17u, 31u, 33u, 63u, 100u}) {
+                std::vector<uint8_t> src(n + offset + 8, 200), dst(n + offset + 8, 10);
+                blend::Mix100(src.data() + offset, dst.data() + offset, n, 50, isa);
+                for (size_t i = 0; i < dst.size(); ++i) {
+                    const bool inside = i >= offset && i < offset + n;
+                    ASSERT_EQ(dst[i], inside ? 105 : 10) << blend::IsaName(isa) << " n " << n;
+                }
+                std::fill(dst.begin(), dst.end(), 10);
+                blend::Mix128(src.data() + offset, dst.data() + offset, n, 50, isa);
+                for (size_t i = 0; i < dst.size(); ++i) {
+                    const bool inside = i >= offset && i < offset + n;
+                    ASSERT_EQ(dst[i], inside ? 105 : 10) << blend::IsaName(isa) << " n " << n;
+                }
+            }
+        }
+    }
+}
+
+TEST(BlendExactness, TheSameBufferAsSourceAndDestinationStaysAsItIs) {
+    const AllPairs pairs;
+    for (Isa isa : AvailableIsas()) {
+        for (int level : {0, 1, 33, 50, 99, 100}) {
+            std::vector<uint8_t> buf = pairs.src;
+            blend::Mix128(buf.data(), buf.data(), buf.size(), level, isa);
+            ASSERT_EQ(buf, pairs.src) << blend::IsaName(isa) << " level " << level;
+            blend::Mix100(buf.data(), buf.data(), buf.size(), level, isa);
+            ASSERT_EQ(buf, pairs.src) << blend::IsaName(isa) << " level " << level;
+        }
+    }
+}
+
+// The source's switch is forced, so that both mixes are reached whatever the processor.
+
+TEST(BlendInto, ClampsTheLevelOnBothPaths) {
+    for (int useMmx : {0, 1}) {
+        DibSurface src(5, 3, 24), dst(5, 3, 24);
+        src.m_bUseMmx = useMmx;
+        src.FillBytes(30);
+        dst.FillBytes(220);
+        ASSERT_TRUE(src.BlendInto(dst, 250));
+        EXPECT_EQ(dst.m_pBits[7], 220);
+        ASSERT_TRUE(src.BlendInto(dst, -5));
+        EXPECT_EQ(dst.m_pBits[7], 30);
+    }
+}
+
+TEST(BlendInto, EveryPixelOfARaggedSurfaceIsMixedIncludingRowPadding) {
+    // 5 pixels = 15 bytes per row, padded to 16: padding and last pixels must be mixed too.
+    for (int useMmx : {0, 1}) {
+        DibSurface src(5, 7, 24), dst(5, 7, 24);
+        src.m_bUseMmx = useMmx;
+        for (int i = 0; i < src.GetImageSize(); ++i) {
+            src.m_pBits[i] = static_cast<uint8_t>(i * 7);
+            dst.m_pBits[i] = static_cast<uint8_t>(255 - i);
+        }
+        const DibSurface before(dst);
+        ASSERT_TRUE(src.BlendInto(dst, 37));
+        for (int i = 0; i < src.GetImageSize(); ++i) {
+            const uint8_t expected =
+                useMmx ? blend::Reference128(src.m_pBits[i], before.m_pBits[i], 37)
+                       : blend::Reference100(src.m_pBits[i], before.m_pBits[i], 37);
+            ASSERT_EQ(dst.m_pBits[i], expected) << "byte " << i << " mmx " << useMmx;
+        }
+    }
+}
+
+TEST(BlendInto, EqualPicturesStayUnchangedAtEveryLevel) {
+    for (int useMmx : {0, 1}) {
+        DibSurface src(6, 4, 24), dst(6, 4, 24);
+        src.m_bUseMmx = useMmx;
+        for (DibSurface* s : {&src, &dst}) {
+            for (int i = 0; i + 2 < s->GetImageSize(); i += 3) {
+                s->m_pBits[i] = 50;
+                s->m_pBits[i + 1] = 100;
+                s->m_pBits[i + 2] = 200;
+            }
+        }
+        const DibSurface original(dst);
+        for (int level = 0; level <= 100; ++level) {
+            src.BlendInto(dst, level);
+        }
+        EXPECT_EQ(0, std::memcmp(dst.m_pBits, original.m_pBits, dst.GetImageSize()));
+        // The same surface as both source and destination.
+        for (int level = 0; level <= 100; level += 7) {
+            dst.BlendInto(dst, level);
+        }
+        EXPECT_EQ(0, std::memcmp(dst.m_pBits, original.m_pBits, dst.GetImageSize()));
+    }
+}
+
+TEST(BlendInto, SurfacesOfDifferentGeometryAreRefused) {
+    DibSurface a(4, 4, 24), b(4, 5, 24), empty;
+    b.FillBytes(9);
+    EXPECT_FALSE(a.BlendInto(b, 50));
+    EXPECT_FALSE(empty.BlendInto(a, 50));
+    EXPECT_FALSE(a.BlendInto(empty, 50));
+    EXPECT_EQ(b.m_pBits[0], 9);
+}
+
+}  // namespace

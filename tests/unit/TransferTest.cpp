@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "DibSurface.h"
+#include "ImagingTestUtil.h"
+
+namespace {
+
+using namespace testutil;
+
+constexpr COLORREF kBackground = RGB(17, 17, 17);
+
+// Draws a coded 4 x 3 picture at (x, y) on a 10 x 8 target and checks every target pixel.
+void CheckDrawAt(int x, int y) {
+    DibSurface picture(4, 3, 24), target(10, 8, 24);
+    FillCoded(picture);
+    Fill(target, kBackground);
+    picture.DrawTo(*target.m_hMemDC, x, y);
+    for (int ty = 0; ty < 8; ++ty) {
+        for (int tx = 0; tx < 10; ++tx) {
+            const int px = tx - x, py = ty - y;
+            const bool inside = px >= 0 && px < 4 && py >= 0 && py < 3;
+            ASSERT_EQ(Get(target, tx, ty), inside ? Coded(px, py) : kBackground)
+                << "draw at (" << x << ", " << y << "), pixel (" << tx << ", " << ty << ")";
+        }
+    }
+}
+
+TEST(DrawTo, NaturalSizeClippedAtEveryEdge) {
+    for (auto [x, y] : {std::pair{3, 2},
+                        {0, 0},
+                        {-2, 0},
+                        {0, -2},
+                        {8, 3},
+                        {3, 6},
+                        {-3, -2},
+                        {7, 6},
+                        {-4, 0},
+                        {10, 0},
+                        {0, 8},
+                        {-100000, 5},
+                        {2147483000, 0}}) {
+        CheckDrawAt(x, y);
+    }
+}
+
+TEST(DrawTo, HonoursTheDestinationsViewportOrigin) {
+    DibSurface picture(2, 2, 24), target(6, 6, 24);
+    FillCoded(picture);
+    Fill(target, kBackground);
+    target.m_hMemDC->SetViewportOrg(3, 1);
+    picture.DrawTo(*target.m_hMemDC, 0, 0);
+    EXPECT_EQ(Get(target, 3, 1), Coded(0, 0));
+    EXPECT_EQ(Get(target, 4, 2), Coded(1, 1));
+    EXPECT_EQ(Get(target, 0, 0), kBackground);
+    EXPECT_EQ(target.m_hMemDC->GetStretchBltMode(), COLORONCOLOR);
+}
+
+// Source columns chosen for each destination column when a 1-row picture is stretched.
+std::vector<int> SampledColumns(int sw, int dw) {
+    DibSurface picture(sw, 1, 24), target(dw, 1, 24);
+    FillCoded(picture);
+    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, dw, 1, false, false);
+    std::vector<int> cols;
+    for (int x = 0; x < dw; ++x) {
+        cols.push_back(GetRValue(Get(target, x, 0)));
+    }
+    return cols;
+}
+
+TEST(Stretch, NearestNeighbourTakesThePixelUnderEachCentre) {
+    EXPECT_EQ(SampledColumns(2, 4), (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_EQ(SampledColumns(3, 7), (std::vector<int>{0, 0, 1, 1, 1, 2, 2}));
+    EXPECT_EQ(SampledColumns(6, 3), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(SampledColumns(5, 3), (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ(SampledColumns(4, 4), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(SampledColumns(10, 1), (std::vector<int>{5}));
+}
+
+Box DrawnBox(int w, int h, int W, int H, bool keep, bool center) {
+    DibSurface picture(w, h, 24), target(W, H, 24);
+    Fill(picture, RGB(255, 0, 0));
+    Fill(target, RGB(0, 0, 255));
+    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, W, H, keep, center);
+    return BoundingBox(target, RGB(255, 0, 0));
+}
+
+TEST(StretchDrawTo, ProportionalAndCentredGeometry) {
+    EXPECT_EQ(DrawnBox(1600, 1200, 1024, 768, true, true), (Box{0, 0, 1024, 768}));
+    EXPECT_EQ(DrawnBox(300, 400, 1024, 768, true, true), (Box{224, 0, 800, 768}));
+    EXPECT_EQ(DrawnBox(500, 500, 1024, 768, true, true), (Box{128, 0, 896, 768}));
+    EXPECT_EQ(DrawnBox(400, 300, 1024, 768, true, true), (Box{0, 0, 1024, 768}));
+    EXPECT_EQ(DrawnBox(300, 400, 1024, 768, true, false), (Box{0, 0, 576, 768}));
+    EXPECT_EQ(DrawnBox(300, 400, 1024, 768, false, false), (Box{0, 0, 1024, 768}));
+    EXPECT_EQ(DrawnBox(10, 10, 40, 20, false, true), (Box{0, 0, 40, 20}));
+}
+
+TEST(StretchDrawTo, ALandscapePictureOverflowingTheHeightIsCutAtTopAndBottom) {
+    // 800 x 700 into 1024 x 768 is drawn 1024 x 896 at (0, -64).
+    DibSurface picture(800, 700, 24), target(1024, 768, 24);
+    for (int y = 0; y < 700; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            Set(picture, x, y, RGB(0, static_cast<uint8_t>(y), static_cast<uint8_t>(y >> 8)));
+        }
+    }
+    auto rowShown = [&](int ty) {
+        const COLORREF c = Get(target, 500, ty);
+        return GetGValue(c) | (GetBValue(c) << 8);
+    };
+    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, 1024, 768, true, true);
+    for (int ty : {0, 1, 100, 383, 767}) {
+        const int expected = ((2 * (ty + 64) + 1) * 700) / (2 * 896);
+        EXPECT_EQ(rowShown(ty), expected) << "row " << ty;
+    }
+    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, 1024, 768, true, false);
+    EXPECT_EQ(rowShown(0), 0);
+    EXPECT_EQ(rowShown(767), ((2 * 767 + 1) * 700) / (2 * 896));
+
+    DibSurface wide(400, 300, 24), screen(1280, 720, 24);
+    Fill(wide, RGB(255, 0, 0));
+    wide.StretchDrawTo(*screen.m_hMemDC, 0, 0, 1280, 720, true, true);
+    EXPECT_EQ(Count(screen, RGB(255, 0, 0)), 1280 * 720);
+}
+
+TEST(StretchTo, FillsTheRectangleOrKeepsProportionsFromItsCorner) {
+    DibSurface picture(8, 4, 24), target(20, 20, 24);
+    Fill(picture, RGB(255, 0, 0));
+    Fill(target, kBackground);
+    ASSERT_TRUE(picture.StretchTo(*target.m_hMemDC, 2, 3, 18, 13, false));
+    EXPECT_EQ(BoundingBox(target, RGB(255, 0, 0)), (Box{2, 3, 18, 13}));
+    EXPECT_EQ(Count(target, RGB(255, 0, 0)), 16 * 10);
+
+    Fill(target, kBackground);
+    // Landscape: the width is kept and the height follows, from the rectangle's corner.
+    ASSERT_TRUE(picture.StretchTo(*target.m_hMemDC, 2, 3, 18, 13, true));
+    EXPECT_EQ(BoundingBox(target, RGB(255, 0, 0)), (Box{2, 3, 18, 11}));
+
+    DibSurface upright(4, 8, 24);
+    Fill(upright, RGB(0, 255, 0));
+    ASSERT_TRUE(upright.StretchTo(*target.m_hMemDC, 0, 0, 20, 10, true));
+    EXPECT_EQ(BoundingBox(target, RGB(0, 255, 0)), (Box{0, 0, 5, 10}));
+}
+
+TEST(StretchTo, ScalesAScreenFrameIntoATopDownWindowImage) {
+    DibSurface frame(64, 48, 24);
+    FillCoded(frame);
+    std::vector<uint8_t> image(16 * 12 * 4, 0);
+    PixelTarget target;
+    target.bits = image.data();
+    target.width = 16;
+    target.height = 12;
+    target.stride = 64;
+    target.bitCount = 32;
+    target.bottomUp = false;
+    DeviceContext window(target);
+    ASSERT_TRUE(frame.StretchTo(window, 0, 0, 16, 12, false));
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const uint8_t* p = image.data() + y * 64 + x * 4;
+            const int sx = (2 * x + 1) * 64 / 32, sy = (2 * y + 1) * 48 / 24;
+            ASSERT_EQ(RGB(p[2], p[1], p[0]), Coded(sx, sy)) << x << ", " << y;
+            ASSERT_EQ(p[3], 0xFF);
+        }
+    }
+}
+
+TEST(TileInto, RepeatsFromTheTopLeftCornerAndCutsAtTheEdges) {
+    DibSurface tile(100, 100, 24), target(250, 200, 24);
+    FillCoded(tile);
+    Fill(target, kBackground);
+    ASSERT_TRUE(tile.TileInto(target));
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 250; ++x) {
+            ASSERT_EQ(Get(target, x, y), Coded(x % 100, y % 100)) << x << ", " << y;
+        }
+    }
+
+    DibSurface brick(300, 200, 24), screen(1024, 768, 24);
+    FillCoded(brick);
+    brick.TileInto(screen);
+    EXPECT_EQ(Get(screen, 900, 600), Coded(0, 0));
+    EXPECT_EQ(Get(screen, 1023, 767), Coded(123, 167));
+    EXPECT_EQ(Get(screen, 299, 199), Coded(299 % 256, 199));
+
+    DibSurface dot(1, 1, 24), small(7, 5, 24);
+    Fill(dot, RGB(1, 2, 3));
+    dot.TileInto(small);
+    EXPECT_EQ(Count(small, RGB(1, 2, 3)), 35);
+}
+
+TEST(PaletteDepths, AnEightBitPictureDrawsThroughItsOwnTable) {
+    DibSurface picture(3, 2, 8), target(3, 2, 24);
+    picture.m_pInfo->bmiColors[0] = RGBQUAD{0, 0, 255, 0};    // red
+    picture.m_pInfo->bmiColors[200] = RGBQUAD{255, 0, 0, 0};  // blue
+    PixelAt(picture, 0, 0)[0] = 0;
+    PixelAt(picture, 1, 0)[0] = 200;
+    PixelAt(picture, 2, 1)[0] = 77;
+    picture.DrawTo(*target.m_hMemDC, 0, 0);
+    EXPECT_EQ(Get(target, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(Get(target, 1, 0), RGB(0, 0, 255));
+    EXPECT_EQ(Get(target, 2, 1), RGB(77, 77, 77));
+    // From the memory DC the section's own grey ramp is used.
+    picture.BlitTo(*target.m_hMemDC, 0, 0);
+    EXPECT_EQ(Get(target, 1, 0), RGB(200, 200, 200));
+    EXPECT_EQ(Get(target, 0, 0), RGB(0, 0, 0));
+}
+
+// Draws hand-made pixel rows of one depth and returns what lands on a 24-bit target.
+std::vector<COLORREF> DrawRaw(int bitCount, int width, std::vector<uint8_t> bits,
+                              uint32_t compression = BI_RGB, std::vector<uint32_t> masks = {},
+                              std::vector<RGBQUAD> palette = {}, int height = 1) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = 40;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<uint16_t>(bitCount);
+    info.bmiHeader.biCompression = compression;
+    std::memcpy(info.bmiColors, masks.data(), masks.size() * 4);
+    for (size_t i = 0; i < palette.size(); ++i) {
+        info.bmiColors[i] = palette[i];
+    }
+    DibSurface target(width, std::abs(height), 24);
+    target.m_hMemDC->StretchDIBits(0, 0, width, std::abs(height), 0, 0, width, std::abs(height),
+                                   bits.data(), info);
+    std::vector<COLORREF> out;
+    for (int y = 0; y < std::abs(height); ++y) {
+        for (int x = 0; x < width; ++x) {
+            out.push_back(Get(target, x, y));
+        }
+    }
+    return out;
+}
+
+TEST(SourceDepths, OneFourSixteenAndThirtyTwoBitPixels) {
+    const RGBQUAD black{0, 0, 0, 0}, white{255, 255, 255, 0}, green{0, 200, 0, 0};
+    EXPECT_EQ(DrawRaw(1, 10, {0b10110000, 0b01000000, 0, 0}, BI_RGB, {}, {black, white}),
+              (std::vector<COLORREF>{0xFFFFFF, 0, 0xFFFFFF, 0xFFFFFF, 0, 0, 0, 0, 0, 0xFFFFFF}));
+    EXPECT_EQ(DrawRaw(4, 3, {0x21, 0x00, 0, 0}, BI_RGB, {}, {black, white, green}),
+              (std::vector<COLORREF>{RGB(0, 200, 0), 0xFFFFFF, 0}));
+    // 16-bit default is 5-5-5; full-scale channels widen to 255.
+    EXPECT_EQ(DrawRaw(16, 2, {0x00, 0x7C, 0x1F, 0x00}),
+              (std::vector<COLORREF>{RGB(255, 0, 0), RGB(0, 0, 255)}));
+    EXPECT_EQ(DrawRaw(16, 2, {0x10, 0x42, 0xE0, 0x03}),
+              (std::vector<COLORREF>{RGB(132, 132, 132), RGB(0, 255, 0)}));
+    // 5-6-5 through masks.
+    EXPECT_EQ(DrawRaw(16, 2, {0xE0, 0x07, 0x00, 0xF8}, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}),
+              (std::vector<COLORREF>{RGB(0, 255, 0), RGB(255, 0, 0)}));
+    EXPECT_EQ(DrawRaw(32, 1, {10, 20, 30, 99}), (std::vector<COLORREF>{RGB(30, 20, 10)}));
+    EXPECT_EQ(DrawRaw(32, 1, {0x11, 0x22, 0x33, 0x44}, BI_BITFIELDS,
+                      {0x000000FF, 0x0000FF00, 0x00FF0000}),
+              (std::vector<COLORREF>{RGB(0x11, 0x22, 0x33)}));
+    // Compressed pixels are not drawn by this path.
+    EXPECT_EQ(DrawRaw(8, 1, {1, 0, 0, 0}, BI_RLE8), (std::vector<COLORREF>{0}));
+}
+
+TEST(SourceDepths, TopDownRowsAreReadTopFirst) {
+    // Two 24-bit rows of one pixel: top-down, the first row in memory is the top one.
+    const std::vector<uint8_t> rows = {0, 0, 255, 0, 0, 255, 0, 0};
+    EXPECT_EQ(DrawRaw(24, 1, rows, BI_RGB, {}, {}, -2),
+              (std::vector<COLORREF>{RGB(255, 0, 0), RGB(0, 255, 0)}));
+    EXPECT_EQ(DrawRaw(24, 1, rows, BI_RGB, {}, {}, 2),
+              (std::vector<COLORREF>{RGB(0, 255, 0), RGB(255, 0, 0)}));
+}
+
+TEST(Gdi, ARectangleJustOutsideTheSurfaceFillsEveryPixelWithTheBrush) {
+    DibSurface frame(13, 7, 24);
+    Fill(frame, kBackground);
+    const Brush old = frame.m_hMemDC->SelectBrush(Brush{RGB(9, 99, 199), false});
+    frame.m_hMemDC->Rectangle(-1, -1, 14, 8);
+    frame.m_hMemDC->SelectBrush(old);
+    EXPECT_EQ(Count(frame, RGB(9, 99, 199)), 13 * 7);
+
+    // Inside the surface the outline takes the pen and the inside the brush.
+    DibSurface small(6, 5, 24);
+    small.m_hMemDC->SelectBrush(Brush{RGB(0, 0, 255), false});
+    small.m_hMemDC->SelectPen(Pen{RGB(255, 0, 0), false});
+    small.m_hMemDC->Rectangle(1, 1, 5, 4);
+    EXPECT_EQ(BoundingBox(small, RGB(255, 0, 0)), (Box{1, 1, 5, 4}));
+    EXPECT_EQ(BoundingBox(small, RGB(0, 0, 255)), (Box{2, 2, 4, 3}));
+    EXPECT_EQ(Get(small, 0, 0), RGB(0, 0, 0));
+}
+
+TEST(Gdi, LinesStopShortOfTheirEndPoint) {
+    DibSurface s(8, 8, 24);
+    s.m_hMemDC->SelectPen(Pen{RGB(255, 255, 255), false});
+    s.m_hMemDC->MoveTo(1, 2);
+    s.m_hMemDC->LineTo(5, 2);
+    EXPECT_EQ(BoundingBox(s, RGB(255, 255, 255)), (Box{1, 2, 5, 3}));
+    s.m_hMemDC->MoveTo(7, 6);
+    s.m_hMemDC->LineTo(7, 0);
+    EXPECT_EQ(Get(s, 7, 6), RGB(255, 255, 255));
+    EXPECT_EQ(Get(s, 7, 1), RGB(255, 255, 255));
+    EXPECT_EQ(Get(s, 7, 0), RGB(0, 0, 0));
+    // Far outside: clipped, nothing breaks.
+    s.m_hMemDC->MoveTo(-2000000000, 3);
+    s.m_hMemDC->LineTo(2000000000, 3);
+    EXPECT_EQ(Get(s, 0, 3), RGB(255, 255, 255));
+}
+
+}  // namespace
