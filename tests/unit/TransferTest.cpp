@@ -217,7 +217,9 @@ std::vector<COLORREF> DrawRaw(int bitCount, int width, std::vector<uint8_t> bits
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = static_cast<uint16_t>(bitCount);
     info.bmiHeader.biCompression = compression;
-    std::memcpy(info.bmiColors, masks.data(), masks.size() * 4);
+    if (!masks.empty()) {
+        std::memcpy(info.bmiColors, masks.data(), masks.size() * 4);
+    }
     for (size_t i = 0; i < palette.size(); ++i) {
         info.bmiColors[i] = palette[i];
     }
