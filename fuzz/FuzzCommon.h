@@ -1,0 +1,63 @@
+#pragma once
+
+// What every fuzz target shares: the input as a file (an in-memory one, so nothing touches the
+// disk), message boxes that are only counted, and a full read of whatever was loaded so that
+// the sanitizers see any size that does not match its buffer.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "DibSurface.h"
+#include "MessageSink.h"
+
+namespace fuzzing {
+
+class CountingSink : public MessageSink {
+public:
+    void ShowMessage(const std::string&, const std::string&) override { ++count; }
+    int count = 0;
+};
+
+// The bytes as a regular file, named by a path the loaders open like any other.
+class MemoryFile {
+public:
+    MemoryFile(const uint8_t* data, size_t size) {
+        m_fd = memfd_create("velvetfade-fuzz", MFD_CLOEXEC);
+        if (m_fd >= 0 && size > 0 && write(m_fd, data, size) != static_cast<ssize_t>(size)) {
+            close(m_fd);
+            m_fd = -1;
+        }
+        m_path = "/proc/self/fd/" + std::to_string(m_fd);
+    }
+    ~MemoryFile() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    bool IsOpen() const { return m_fd >= 0; }
+    const char* Path() const { return m_path.c_str(); }
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+// Reads every byte and draws the picture the way the show does.
+inline void Exercise(DibSurface& surface) {
+    if (!surface.HasBits()) {
+        __builtin_trap();  // a successful load always leaves pixels
+    }
+    unsigned sum = 0;
+    for (int i = 0; i < surface.GetImageSize(); ++i) {
+        sum += surface.m_pBits[i];
+    }
+    DibSurface target(64, 48, 24);
+    surface.DrawTo(*target.m_hMemDC, 3, 2);
+    surface.StretchDrawTo(*target.m_hMemDC, 0, 0, 64, 48, true, true);
+    asm volatile("" : : "r"(sum));
+}
+
+}  // namespace fuzzing
