@@ -14,7 +14,8 @@ namespace {
 
 void Save(const std::filesystem::path& path, const fixtures::Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 fixtures::Bytes QtEncoded(const char* format) {
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     Save(root / "bmp" / "short-palette.bmp", fixtures::MakeBmp(shortPalette));
     Save(root / "bmp" / "rle8.bmp",
          fixtures::MakeRleBmp(6, 3, 8, {3, 5, 0, 3, 7, 8, 9, 0, 0, 0, 2, 1, 0, 2, 2, 0, 0, 1}));
-    Save(root / "bmp" / "rle4.bmp", fixtures::MakeRleBmp(6, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}));
+    Save(root / "bmp" / "rle4.bmp",
+         fixtures::MakeRleBmp(6, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}));
 
     fixtures::JpegOptions baseline;
     baseline.width = 19;
@@ -96,7 +98,8 @@ int main(int argc, char** argv) {
     a.indices = {0, 1, 2, 3, 1, 2};
     a.transparentIndex = 3;
     b.indices = {3, 3, 3, 3, 3, 3};
-    Save(root / "picture" / "still.gif", fixtures::MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF}, {a}));
+    Save(root / "picture" / "still.gif",
+         fixtures::MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF}, {a}));
     Save(root / "picture" / "anim.gif",
          fixtures::MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0}, {a, b}));
     for (const char* format : {"PNG", "BMP", "PPM", "XPM", "ICO", "TIFF", "WEBP", "TGA"}) {

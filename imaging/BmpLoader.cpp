@@ -226,6 +226,13 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
         offset = dwPixelOffset;
     }
 
+    // A file that holds fewer rows than its header promises is not loaded; this is known
+    // before any memory is taken for the picture.
+    const uint64_t nImageBytes = static_cast<uint64_t>(DibRowStride(info.width, info.bitCount)) *
+                                 static_cast<uint64_t>(nRows);
+    if (!bRle && offset + nImageBytes > file.Length()) {
+        return 0;
+    }
     if (!Create(info.width, static_cast<int>(nRows), info.bitCount)) {
         return 0;
     }
@@ -253,10 +260,6 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
     }
     const size_t nImage = static_cast<size_t>(GetImageSize());
     if (!bRle) {
-        // A file that holds fewer rows than its header promises is not loaded.
-        if (offset + nImage > file.Length()) {
-            return 0;
-        }
         if (ReadBlock(file, m_pBits, nImage, pszPath) != 1) {
             return 0;
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -31,11 +32,15 @@ std::unique_ptr<DibSection> DibSection::Create(const BITMAPINFO& info) {
         return nullptr;
     }
     pSection->m_info = info;
-    pSection->m_pBits.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]());
+    pSection->m_pBits.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size), 1)));
     if (!pSection->m_pBits) {
         return nullptr;
     }
     return pSection;
+}
+
+void DibSection::FreeBits::operator()(uint8_t* p) const {
+    std::free(p);
 }
 
 PixelTarget DibSection::Target() const {

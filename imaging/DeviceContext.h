@@ -39,8 +39,13 @@ public:
 
 private:
     DibSection() = default;
+    struct FreeBits {
+        void operator()(uint8_t* p) const;
+    };
     BITMAPINFO m_info{};
-    std::unique_ptr<uint8_t[]> m_pBits;
+    // From calloc: large buffers come as untouched zero pages, so making a surface costs
+    // nothing until it is drawn on.
+    std::unique_ptr<uint8_t, FreeBits> m_pBits;
 };
 
 struct Pen {

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "SaverWindow.h"
+#include "FadeSaverWindow.h"
 
 QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
     ImagingPlatform platform;
@@ -17,7 +17,7 @@ QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
 QtSaverShell::~QtSaverShell() = default;
 
 bool QtSaverShell::CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) {
-    auto pWindow = std::make_unique<SaverWindow>();
+    auto pWindow = std::make_unique<FadeSaverWindow>();
     if (!pWindow->CreateSaver(m_profile, QString::fromUtf8(pszName),
                               static_cast<unsigned long>(hParent), bAutoDelete)) {
         return false;

@@ -1,0 +1,192 @@
+#include "FadeShow.h"
+
+#include "SettingsSlots.h"
+
+FadeShow::FadeShow(const SettingsStore& settings, TickSource tick, RandomSource& random, int nWidth,
+                   int nHeight)
+    : m_rcScreen{0, 0, nWidth, nHeight},
+      m_settings(settings),
+      m_tick(std::move(tick)),
+      m_random(random) {
+    for (auto& pSurface : m_surfaces) {
+        pSurface = std::make_unique<DibSurface>(nWidth, nHeight, 24);
+    }
+    if (!IsReady()) {
+        return;
+    }
+    Surface(SURFACE_CAPTURE).CaptureScreen(0, 0);
+    Surface(SURFACE_FRAME).PaintDesktopInto();
+    Surface(SURFACE_FRAME).CopyPixelsTo(Surface(SURFACE_SCENE));
+}
+
+bool FadeShow::IsReady() const {
+    for (const auto& pSurface : m_surfaces) {
+        if (!pSurface || !pSurface->HasBits()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void FadeShow::Step() {
+    if (!IsReady()) {
+        return;
+    }
+    switch (m_nPhase) {
+        case PHASE_PREPARE:
+            if (PrepareNextScene()) {
+                m_nPhase = PHASE_FADE_IN;
+            }
+            // Whatever the preparation gave, this paint shows a fade-in frame.
+            [[fallthrough]];
+        case PHASE_FADE_IN:
+            BuildFrame(m_nLevel);
+            AdvanceLevel(PHASE_HOLD);
+            break;
+        case PHASE_HOLD:
+            if (IntervalPassed()) {
+                m_nPhase = PHASE_FADE_OUT;
+            }
+            break;
+        case PHASE_FADE_OUT:
+            BuildFrame(100 - m_nLevel);
+            AdvanceLevel(PHASE_REST);
+            break;
+        case PHASE_REST:
+            if (IntervalPassed()) {
+                m_nPhase = PHASE_PREPARE;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void FadeShow::AdvanceLevel(int nNextPhase) {
+    // The step is unsigned: a stored value above 100 ends the fade after one frame instead of
+    // running the level backwards into an overflow.
+    const uint32_t dwStep = m_settings.GetDWordAt(SLOT_FADE_STEP);
+    m_nLevel = dwStep > 100 ? 101 : m_nLevel + static_cast<int>(dwStep);
+    if (m_nLevel > 100) {
+        m_nLevel = 0;
+        m_nPhase = nNextPhase;
+        m_dwPhaseTick = m_tick();
+    }
+}
+
+bool FadeShow::IntervalPassed() const {
+    const uint32_t dwInterval = m_settings.GetDWordAt(SLOT_INTERVAL_SECONDS) * 1000u;
+    return TicksSince(m_tick(), m_dwPhaseTick) > dwInterval;
+}
+
+COLORREF FadeShow::RandomColor() {
+    return m_random.Uniform(0, 0xFFFFFF);
+}
+
+bool FadeShow::PrepareNextScene() {
+    m_random.Seed(m_tick());
+    uint32_t dwKind = m_settings.GetDWordAt(SLOT_SCENE_KIND);
+    if (dwKind == SCENE_RANDOM) {
+        dwKind = m_random.Uniform(0, 2);
+    }
+    const uint32_t dwRandom = m_settings.GetDWordAt(SLOT_RANDOM_FLAGS);
+    switch (dwKind) {
+        case SCENE_SINGLE_COLOR:
+            ComposeSingleColor((dwRandom & RANDOM_SINGLE_COLOR) != 0
+                                   ? RandomColor()
+                                   : m_settings.GetDWordAt(SLOT_SINGLE_COLOR));
+            break;
+        case SCENE_GRADATION: {
+            const COLORREF crFirst = (dwRandom & RANDOM_GRADATION_COLOR1) != 0
+                                         ? RandomColor()
+                                         : m_settings.GetDWordAt(SLOT_GRADATION_COLOR1);
+            COLORREF crSecond = m_settings.GetDWordAt(SLOT_GRADATION_COLOR2);
+            if ((dwRandom & RANDOM_GRADATION_COLOR2) != 0) {
+                crSecond = (dwRandom & RANDOM_GRADATION_COLOR1) != 0
+                               ? RGB(255 - GetRValue(crFirst), 255 - GetGValue(crFirst),
+                                     255 - GetBValue(crFirst))
+                               : RandomColor();
+            }
+            ComposeGradation(crFirst, crSecond);
+            break;
+        }
+        case SCENE_BITMAP: {
+            const int nCount = m_settings.GetStringCount() - FIRST_PICTURE_SLOT;
+            if (nCount <= 0) {
+                break;
+            }
+            int nIndex = 0;
+            if ((dwRandom & RANDOM_ORDER) != 0) {
+                nIndex = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(nCount - 1)));
+            } else {
+                nIndex = m_nPictureIndex + 1 < nCount ? m_nPictureIndex + 1 : 0;
+            }
+            m_nPictureIndex = nIndex;
+            if (!ComposePicture(m_settings.GetStringAt(nIndex + FIRST_PICTURE_SLOT))) {
+                return false;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    Surface(SURFACE_FRAME).CopyPixelsTo(Surface(SURFACE_SCENE));
+    return true;
+}
+
+void FadeShow::ComposeSingleColor(COLORREF crColor) {
+    DeviceContext& dc = *Surface(SURFACE_FRAME).m_hMemDC;
+    const Brush oldBrush = dc.SelectBrush(Brush{crColor & 0xFFFFFF, false});
+    // The outline, in the current pen, lies wholly outside the surface.
+    dc.Rectangle(-1, -1, m_rcScreen.right + 1, m_rcScreen.bottom + 1);
+    dc.SelectBrush(oldBrush);
+}
+
+void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
+    Surface(SURFACE_FRAME).FillGradation(crFirst, crSecond, GRADATION_TOP_TO_BOTTOM);
+}
+
+bool FadeShow::ComposePicture(const std::string& strPath) {
+    DibSurface picture;
+    if (picture.LoadImageFile(strPath.c_str()) == 0) {
+        return false;
+    }
+    DibSurface& frame = Surface(SURFACE_FRAME);
+    Surface(SURFACE_CAPTURE).CopyPixelsTo(frame);
+    const int W = frame.GetWidth(), H = frame.GetHeight();
+    const int w = picture.GetWidth(), h = picture.GetHeight();
+    switch (static_cast<int32_t>(m_settings.GetDWordAt(SLOT_PICTURE_PLACEMENT))) {
+        case PLACE_RANDOM_POSITION: {
+            const int rY = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(H - 1)));
+            const int rX = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(W - 1)));
+            picture.DrawTo(*frame.m_hMemDC, rX - w / 2, rY - h / 2);
+            break;
+        }
+        case PLACE_CENTER:
+            picture.DrawTo(*frame.m_hMemDC, (W - w) / 2, (H - h) / 2);
+            break;
+        case PLACE_TILE:
+            picture.TileInto(frame);
+            break;
+        case PLACE_STRETCH:
+            picture.StretchDrawTo(*frame.m_hMemDC, 0, 0, W, H, true, true);
+            break;
+        default:
+            break;  // no placement: the scene is the captured screen
+    }
+    return true;
+}
+
+void FadeShow::BuildFrame(int nLevel) {
+    DibSurface& frame = Surface(SURFACE_FRAME);
+    Surface(SURFACE_SCENE).CopyPixelsTo(frame);
+    Surface(SURFACE_CAPTURE).BlendInto(frame, nLevel);
+}
+
+void FadeShow::PresentFrame(DeviceContext& dc, const Rect& rcClient) {
+    if (!IsReady()) {
+        return;
+    }
+    Surface(SURFACE_FRAME)
+        .StretchTo(dc, rcClient.left, rcClient.top, rcClient.right, rcClient.bottom, false);
+}

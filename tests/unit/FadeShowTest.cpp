@@ -1,0 +1,402 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+
+#include "FadeShow.h"
+#include "Fixtures.h"
+#include "ImagingPlatform.h"
+#include "ImagingTestUtil.h"
+#include "SettingsSlots.h"
+
+namespace {
+
+using testutil::Get;
+
+constexpr COLORREF kWallpaper = RGB(0, 128, 0);
+
+// The screen: a pattern that tells every pixel apart; the wallpaper: plain green.
+class FakeDesktop : public DesktopSource {
+public:
+    std::optional<PlatformImage> CaptureScreen(int, int, int width, int height) override {
+        PlatformImage image;
+        image.width = width;
+        image.height = height;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                image.pixels.push_back(0xFF000000u | (uint32_t(x & 255) << 16) |
+                                       (uint32_t(y & 255) << 8) | 0x40);
+            }
+        }
+        return image;
+    }
+    std::optional<PlatformImage> DesktopPicture(int width, int height) override {
+        PlatformImage image;
+        image.width = width;
+        image.height = height;
+        image.pixels.assign(static_cast<size_t>(width) * height, 0xFF008000);
+        return image;
+    }
+};
+
+// Hands out queued values (then the range's lower end) and records every question.
+class ScriptedRandom : public RandomSource {
+public:
+    void Seed(uint32_t dwSeed) override { seeds.push_back(dwSeed); }
+    uint32_t Uniform(uint32_t lo, uint32_t hi) override {
+        ranges.push_back({lo, hi});
+        if (values.empty()) {
+            return lo;
+        }
+        const uint32_t v = values.front();
+        values.pop_front();
+        EXPECT_GE(v, lo);
+        EXPECT_LE(v, hi);
+        return v;
+    }
+    std::deque<uint32_t> values;
+    std::vector<uint32_t> seeds;
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+};
+
+// Counts what the picture decoder is asked to read; it reads nothing.
+class CountingDecoder : public PictureDecoder {
+public:
+    std::optional<PlatformImage> Decode(const std::vector<uint8_t>&) override {
+        ++calls;
+        return std::nullopt;
+    }
+    int LogicalDpiX() override { return 96; }
+    int LogicalDpiY() override { return 96; }
+    int calls = 0;
+};
+
+class FadeShowTest : public ::testing::Test {
+protected:
+    FadeShowTest() {
+        ImagingPlatform platform;
+        platform.desktop = &m_desktop;
+        platform.pictures = &m_decoder;
+        m_scope = std::make_unique<ScopedImagingPlatform>(platform);
+    }
+
+    FadeShow& MakeShow(int w = 40, int h = 30) {
+        m_pShow = std::make_unique<FadeShow>(
+            m_settings, [this] { return m_dwNow; }, m_random, w, h);
+        EXPECT_TRUE(m_pShow->IsReady());
+        return *m_pShow;
+    }
+
+    void Set(int slot, uint32_t value) { m_settings.SetDWordAt(slot, value); }
+
+    void AddPicture(const std::string& path) {
+        if (m_settings.GetStringCount() < FIRST_PICTURE_SLOT) {
+            m_settings.SetStringCount(FIRST_PICTURE_SLOT);
+        }
+        m_settings.SetStringAt(m_settings.GetStringCount(), path);
+    }
+
+    // A plain 24-bit BMP of one colour.
+    std::string Picture(const std::string& name, int w, int h, COLORREF color) {
+        fixtures::BmpOptions o;
+        o.width = w;
+        o.height = h;
+        return m_dir.Write(name, fixtures::MakeBmp(o, [color](int, int) { return color; }));
+    }
+
+    DibSurface& Frame() { return m_pShow->Surface(FadeShow::SURFACE_FRAME); }
+    DibSurface& Capture() { return m_pShow->Surface(FadeShow::SURFACE_CAPTURE); }
+
+    bool FrameEquals(const DibSurface& other) {
+        return std::memcmp(Frame().m_pBits, other.m_pBits, Frame().GetImageSize()) == 0;
+    }
+
+    // The frame the show must show at a level between the captured screen and a scene.
+    DibSurface Expected(const DibSurface& scene, int level) {
+        DibSurface frame(scene);
+        Capture().BlendInto(frame, level);
+        return frame;
+    }
+
+    // Steps until the show reaches a phase; returns how many steps that took.
+    int StepsUntil(int phase) {
+        int steps = 0;
+        do {
+            m_pShow->Step();
+            ++steps;
+        } while (m_pShow->m_nPhase != phase && steps < 10000);
+        return steps;
+    }
+
+    SettingsStore m_settings;
+    uint32_t m_dwNow = 50000;
+    ScriptedRandom m_random;
+    FakeDesktop m_desktop;
+    CountingDecoder m_decoder;
+    fixtures::TempDir m_dir;
+    std::unique_ptr<ScopedImagingPlatform> m_scope;
+    std::unique_ptr<FadeShow> m_pShow;
+};
+
+TEST_F(FadeShowTest, StartsFromTheCapturedScreenAndTheWallpaper) {
+    FadeShow& show = MakeShow();
+    EXPECT_EQ(show.m_rcScreen.right, 40);
+    EXPECT_EQ(show.m_rcScreen.bottom, 30);
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_PREPARE);
+    EXPECT_EQ(show.m_nLevel, 0);
+    EXPECT_EQ(show.m_nPictureIndex, -1);
+    EXPECT_EQ(Get(Capture(), 5, 7), RGB(5, 7, 0x40));
+    EXPECT_EQ(Get(Frame(), 5, 7), kWallpaper);
+    EXPECT_EQ(Get(show.Surface(FadeShow::SURFACE_SCENE), 39, 29), kWallpaper);
+
+    Set(SLOT_FADE_STEP, 10);
+    Set(SLOT_SINGLE_COLOR, RGB(255, 0, 0));
+    show.Step();
+    EXPECT_TRUE(FrameEquals(Capture())) << "the first frame is the captured screen";
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_IN);
+    EXPECT_EQ(show.m_nLevel, 10);
+}
+
+TEST_F(FadeShowTest, FadeLengthsFollowTheStep) {
+    for (auto [step, frames, lastLevel] :
+         {std::tuple{1, 101, 100}, {3, 34, 99}, {20, 6, 100}, {7, 15, 98}, {100, 2, 100}}) {
+        m_settings = SettingsStore();
+        Set(SLOT_FADE_STEP, static_cast<uint32_t>(step));
+        Set(SLOT_SINGLE_COLOR, RGB(200, 100, 50));
+        FadeShow& show = MakeShow();
+        EXPECT_EQ(StepsUntil(FadeShow::PHASE_HOLD), frames) << "step " << step;
+        EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
+        EXPECT_EQ(show.m_nLevel, 0);
+        EXPECT_TRUE(FrameEquals(Expected(show.Surface(FadeShow::SURFACE_SCENE), lastLevel)))
+            << "step " << step;
+        // The hold (interval 0) ends at the first paint at which the clock has moved on.
+        show.Step();
+        EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
+        ++m_dwNow;
+        show.Step();
+        ASSERT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_OUT);
+        EXPECT_EQ(StepsUntil(FadeShow::PHASE_REST), frames) << "fade-out, step " << step;
+        EXPECT_TRUE(FrameEquals(Expected(show.Surface(FadeShow::SURFACE_SCENE), 100 - lastLevel)));
+        EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_REST);
+    }
+}
+
+TEST_F(FadeShowTest, HoldsAndRestsLastTheInterval) {
+    Set(SLOT_FADE_STEP, 50);
+    Set(SLOT_INTERVAL_SECONDS, 2);
+    FadeShow& show = MakeShow();
+    StepsUntil(FadeShow::PHASE_HOLD);
+    ASSERT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
+    EXPECT_EQ(show.m_dwPhaseTick, m_dwNow);
+    const DibSurface held(Frame());
+    m_dwNow += 2000;
+    show.Step();
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD) << "exactly the interval is not yet past it";
+    EXPECT_TRUE(FrameEquals(held));
+    m_dwNow += 1;
+    show.Step();
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_OUT);
+    EXPECT_TRUE(FrameEquals(held)) << "the paint that ends a hold changes nothing";
+    StepsUntil(FadeShow::PHASE_REST);
+    ASSERT_EQ(show.m_nPhase, FadeShow::PHASE_REST);
+    // Across the tick counter's wrap-around.
+    show.m_dwPhaseTick = 0xFFFFFF00u;
+    m_dwNow = 0x00000700u;  // 2048 ms later
+    show.Step();
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_PREPARE);
+}
+
+TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
+    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+    Set(SLOT_FADE_STEP, 100);
+    Set(SLOT_PICTURE_PLACEMENT, PLACE_CENTER);
+    const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+    for (int i = 0; i < 3; ++i) {
+        AddPicture(
+            Picture(std::string(1, static_cast<char>('a' + i)) += ".bmp", 10, 10, colors[i]));
+    }
+    FadeShow& show = MakeShow();
+    for (int expected : {0, 1, 2, 0, 1}) {
+        ASSERT_TRUE(show.PrepareNextScene());
+        EXPECT_EQ(show.m_nPictureIndex, expected);
+        EXPECT_EQ(Get(show.Surface(FadeShow::SURFACE_SCENE), 20, 15), colors[expected]);
+        // Around the picture the scene is the captured screen.
+        EXPECT_EQ(Get(show.Surface(FadeShow::SURFACE_SCENE), 2, 3), RGB(2, 3, 0x40));
+    }
+    EXPECT_TRUE(m_random.ranges.empty()) << "list order draws nothing";
+}
+
+TEST_F(FadeShowTest, RandomOrderDrawsTheIndexFirst) {
+    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+    Set(SLOT_RANDOM_FLAGS, RANDOM_ORDER);
+    Set(SLOT_PICTURE_PLACEMENT, PLACE_RANDOM_POSITION);
+    AddPicture(Picture("only.bmp", 4, 4, RGB(1, 2, 3)));
+    FadeShow& show = MakeShow();
+    m_random.values = {0, 20, 30};  // index, then y, then x
+    ASSERT_TRUE(show.PrepareNextScene());
+    EXPECT_EQ(show.m_nPictureIndex, 0);
+    ASSERT_EQ(m_random.ranges.size(), 3u);
+    EXPECT_EQ(m_random.ranges[0], (std::pair<uint32_t, uint32_t>{0, 0}));
+    EXPECT_EQ(m_random.ranges[1], (std::pair<uint32_t, uint32_t>{0, 29}));
+    EXPECT_EQ(m_random.ranges[2], (std::pair<uint32_t, uint32_t>{0, 39}));
+    // Centre at (30, 20): top-left (28, 18).
+    EXPECT_EQ(Get(Frame(), 28, 18), RGB(1, 2, 3));
+    EXPECT_EQ(Get(Frame(), 31, 21), RGB(1, 2, 3));
+    EXPECT_EQ(Get(Frame(), 27, 18), RGB(27, 18, 0x40));
+    EXPECT_EQ(m_random.seeds, (std::vector<uint32_t>{m_dwNow}));
+}
+
+TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
+    Set(SLOT_SCENE_KIND, SCENE_SINGLE_COLOR);
+    Set(SLOT_SINGLE_COLOR, RGB(9, 8, 7));
+    FadeShow& show = MakeShow();
+    show.PrepareNextScene();
+    EXPECT_EQ(testutil::Count(show.Surface(FadeShow::SURFACE_SCENE), RGB(9, 8, 7)), 40 * 30);
+
+    Set(SLOT_RANDOM_FLAGS, RANDOM_SINGLE_COLOR);
+    m_random.values = {0x00ABCDEF};
+    show.PrepareNextScene();
+    EXPECT_EQ(m_random.ranges.back(), (std::pair<uint32_t, uint32_t>{0, 0xFFFFFF}));
+    EXPECT_EQ(Get(Frame(), 0, 0), 0x00ABCDEFu);
+
+    // Both gradation colours random: the second is the first's complement, with one draw.
+    Set(SLOT_SCENE_KIND, SCENE_GRADATION);
+    Set(SLOT_RANDOM_FLAGS, RANDOM_GRADATION_COLOR1 | RANDOM_GRADATION_COLOR2);
+    m_random.ranges.clear();
+    m_random.values = {RGB(0x10, 0x80, 0xFF)};
+    show.PrepareNextScene();
+    EXPECT_EQ(m_random.ranges.size(), 1u);
+    DibSurface expected(40, 30, 24);
+    expected.FillGradation(RGB(0x10, 0x80, 0xFF), RGB(0xEF, 0x7F, 0x00), GRADATION_TOP_TO_BOTTOM);
+    EXPECT_TRUE(FrameEquals(expected));
+
+    // Only the second random: a draw of its own; neither: the stored colours.
+    Set(SLOT_RANDOM_FLAGS, RANDOM_GRADATION_COLOR2);
+    Set(SLOT_GRADATION_COLOR1, RGB(1, 1, 1));
+    m_random.values = {RGB(50, 60, 70)};
+    show.PrepareNextScene();
+    expected.FillGradation(RGB(1, 1, 1), RGB(50, 60, 70), GRADATION_TOP_TO_BOTTOM);
+    EXPECT_TRUE(FrameEquals(expected));
+}
+
+TEST_F(FadeShowTest, RandomKindWithAnEmptyListKeepsTheFrameAsItIs) {
+    Set(SLOT_SCENE_KIND, SCENE_RANDOM);
+    FadeShow& show = MakeShow();
+    m_random.values = {2};
+    ASSERT_TRUE(show.PrepareNextScene());
+    EXPECT_EQ(m_random.ranges.front(), (std::pair<uint32_t, uint32_t>{0, 2}));
+    EXPECT_EQ(testutil::Count(show.Surface(FadeShow::SURFACE_SCENE), kWallpaper), 40 * 30);
+    // A kind outside 0-3 composes nothing either.
+    Set(SLOT_SCENE_KIND, 7);
+    ASSERT_TRUE(show.PrepareNextScene());
+    EXPECT_EQ(testutil::Count(show.Surface(FadeShow::SURFACE_SCENE), kWallpaper), 40 * 30);
+}
+
+TEST_F(FadeShowTest, UnreadablePicturesFadeToTheWallpaperTryingOncePerFrame) {
+    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+    Set(SLOT_FADE_STEP, 25);
+    AddPicture(m_dir.Write("a.gif", {1, 2, 3}));
+    AddPicture(m_dir.Write("b.gif", {4, 5, 6}));
+    FadeShow& show = MakeShow();
+    const DibSurface wallpaper(show.Surface(FadeShow::SURFACE_SCENE));
+    for (int frame = 0; frame < 5; ++frame) {
+        show.Step();
+        EXPECT_EQ(m_decoder.calls, frame + 1);
+        EXPECT_EQ(show.m_nPictureIndex, frame % 2);
+        EXPECT_TRUE(FrameEquals(Expected(wallpaper, 25 * frame))) << "frame " << frame;
+    }
+    // The level passed 100 without a picture: the previous scene (the wallpaper) is held.
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
+    EXPECT_EQ(testutil::Count(Frame(), kWallpaper), 40 * 30);
+}
+
+TEST_F(FadeShowTest, NoStoredSettingsStayOnTheCapturedScreen) {
+    Set(SLOT_EXIT_CONDITIONS, 0x13F);
+    Set(SLOT_FRAMES_PER_SECOND, 2);
+    FadeShow& show = MakeShow();
+    for (int i = 0; i < 50; ++i) {
+        show.Step();
+        ASSERT_TRUE(FrameEquals(Capture()));
+    }
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_IN);
+}
+
+TEST_F(FadeShowTest, AnOutOfRangeStepEndsTheFadeInsteadOfRunningBackwards) {
+    Set(SLOT_FADE_STEP, 0xFFFFFFFF);
+    FadeShow& show = MakeShow();
+    show.Step();
+    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
+}
+
+TEST_F(FadeShowTest, SurfacesThatCannotBeMadeLeaveTheShowNotReady) {
+    FadeShow huge(
+        m_settings, [] { return 0u; }, m_random, 40000, 40000);
+    EXPECT_FALSE(huge.IsReady());
+    huge.Step();  // does nothing, touches nothing
+    DibSurface target(4, 4, 24);
+    huge.PresentFrame(*target.m_hMemDC, {0, 0, 4, 4});
+}
+
+class PlacementTest : public FadeShowTest {
+protected:
+    testutil::Box Place(int W, int H, int w, int h, uint32_t placement) {
+        m_settings = SettingsStore();
+        Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+        Set(SLOT_PICTURE_PLACEMENT, placement);
+        AddPicture(Picture("p.bmp", w, h, RGB(255, 0, 255)));
+        MakeShow(W, H);
+        EXPECT_TRUE(m_pShow->PrepareNextScene());
+        return testutil::BoundingBox(Frame(), RGB(255, 0, 255));
+    }
+};
+
+TEST_F(PlacementTest, CentredAndStretched) {
+    EXPECT_EQ(Place(1024, 768, 100, 50, PLACE_CENTER), (testutil::Box{462, 359, 562, 409}));
+    EXPECT_EQ(Place(1024, 768, 1025, 769, PLACE_CENTER), (testutil::Box{0, 0, 1024, 768}));
+    EXPECT_EQ(Place(1024, 768, 400, 300, PLACE_STRETCH), (testutil::Box{0, 0, 1024, 768}));
+    EXPECT_EQ(Place(1280, 720, 400, 300, PLACE_STRETCH), (testutil::Box{0, 0, 1280, 720}));
+    EXPECT_EQ(Place(1024, 768, 300, 400, PLACE_STRETCH), (testutil::Box{224, 0, 800, 768}));
+    EXPECT_EQ(Place(1024, 768, 500, 500, PLACE_STRETCH), (testutil::Box{128, 0, 896, 768}));
+    EXPECT_EQ(Place(1280, 720, 300, 400, PLACE_STRETCH), (testutil::Box{370, 0, 910, 720}));
+    // Outside 0-3: the scene is the bare captured screen.
+    for (uint32_t placement : {4u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(Place(64, 48, 10, 10, placement), testutil::Box{});
+        EXPECT_TRUE(FrameEquals(Capture()));
+    }
+}
+
+TEST_F(PlacementTest, TiledFromTheCorner) {
+    EXPECT_EQ(Place(1024, 768, 300, 200, PLACE_TILE), (testutil::Box{0, 0, 1024, 768}));
+    EXPECT_EQ(testutil::Count(Frame(), RGB(255, 0, 255)), 1024 * 768);
+    // Tiles of a coded picture start at x = 0, 300, 600, 900 and y = 0, 200, 400, 600.
+    m_settings = SettingsStore();
+    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+    Set(SLOT_PICTURE_PLACEMENT, PLACE_TILE);
+    fixtures::BmpOptions o;
+    o.width = 300;
+    o.height = 200;
+    AddPicture(m_dir.Write("coded.bmp", fixtures::MakeBmp(o)));
+    MakeShow(1024, 768);
+    ASSERT_TRUE(m_pShow->PrepareNextScene());
+    for (int x : {0, 300, 600, 900}) {
+        for (int y : {0, 200, 400, 600}) {
+            EXPECT_EQ(Get(Frame(), x, y), fixtures::Gradient(0, 0)) << x << ", " << y;
+            EXPECT_EQ(Get(Frame(), x + 1, y + 2), fixtures::Gradient(1, 2)) << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(PlacementTest, RandomPositionsStayWithinTheirBounds) {
+    // The draws at both ends of their ranges put the picture's centre on the screen's corners.
+    for (auto [ry, rx] : {std::pair{0u, 0u}, {767u, 1023u}, {0u, 1023u}, {383u, 17u}}) {
+        m_random.values = {ry, rx};
+        const testutil::Box box = Place(1024, 768, 101, 51, PLACE_RANDOM_POSITION);
+        const int left = static_cast<int>(rx) - 50, top = static_cast<int>(ry) - 25;
+        EXPECT_EQ(box, (testutil::Box{std::max(left, 0), std::max(top, 0),
+                                      std::min(left + 101, 1024), std::min(top + 51, 768)}));
+        EXPECT_GE(left, -(101 / 2));
+        EXPECT_LE(left, 1023 - 101 / 2);
+    }
+}
+
+}  // namespace
