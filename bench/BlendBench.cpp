@@ -9,23 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchSizes.h"
 #include "Blend.h"
 #include "DibSurface.h"
 
 namespace {
 
-struct Size {
-    int width;
-    int height;
-    std::string Name() const {
-        std::string name = std::to_string(width);
-        name += 'x';
-        name += std::to_string(height);
-        return name;
-    }
-};
-
-const Size kSizes[] = {{1920, 1080}, {3840, 2160}};
+using Size = BenchSize;
 
 void FillPattern(uint8_t* p, size_t n, uint8_t seed) {
     for (size_t i = 0; i < n; ++i) {
@@ -115,13 +105,8 @@ void QPainterOpacity(benchmark::State& state, Size size) {
 }
 
 void RegisterAll() {
-    for (const Size& size : kSizes) {
-        // Names are spelled out with append: GCC 12 warns falsely about "literal" + string.
-        const auto name = [&](std::string base) {
-            base += '/';
-            base += size.Name();
-            return base;
-        };
+    for (const Size& size : kBenchSizes) {
+        const auto name = [&](const std::string& base) { return size.Named(base); };
         benchmark::RegisterBenchmark(name("Blend128").c_str(), BlendSurfaces, size, 1);
         benchmark::RegisterBenchmark(name("Blend100").c_str(), BlendSurfaces, size, 0);
         for (blend::Isa isa : {blend::Isa::Scalar, blend::Isa::Sse2, blend::Isa::Avx2}) {

@@ -17,8 +17,17 @@ Isa BestIsa();
 bool IsaAvailable(Isa isa);
 const char* IsaName(Isa isa);
 
-void Mix128(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa);
-void Mix100(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa);
+// out := src mixed into base; out may be base or src.
+void Mix128(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level, Isa isa);
+void Mix100(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level, Isa isa);
+
+// dst := src mixed into dst.
+inline void Mix128(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa) {
+    Mix128(src, dst, dst, n, level, isa);
+}
+inline void Mix100(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa) {
+    Mix100(src, dst, dst, n, level, isa);
+}
 
 // The formulas, one byte at a time: the reference every variant is tested against.
 inline uint8_t Reference128(uint8_t s, uint8_t d, int level) {

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "PixelRows.h"
 #include "SurfaceLimits.h"
 
 int64_t DibRowStride(int64_t width, int64_t bitCount) {
@@ -382,30 +383,40 @@ int DeviceContext::StretchDIBits(int x, int y, int dw, int dh, int sx, int sy, i
     }
 
     // Source column for each destination column; columns that fall outside the picture are
-    // left undrawn, so no source read can leave the buffer.
+    // left undrawn, so no source read can leave the buffer. They can only sit at either end of
+    // the run. An unscaled run needs no column map.
     const int count = static_cast<int>(clipRight - clipLeft);
-    std::vector<int> cols(static_cast<size_t>(count));
+    const bool identity = dw == sw;
+    std::vector<int> cols;
     int firstDrawn = -1, lastDrawn = -1;
-    for (int i = 0; i < count; ++i) {
-        const int64_t di = clipLeft + i - x0;
-        const int64_t col = sx + ((2 * di + 1) * sw) / (2 * int64_t{dw});
-        cols[static_cast<size_t>(i)] = col >= 0 && col < src.width ? static_cast<int>(col) : -1;
-        if (cols[static_cast<size_t>(i)] >= 0) {
-            if (firstDrawn < 0) {
-                firstDrawn = i;
+    if (identity) {
+        const int64_t firstCol = sx + (clipLeft - x0);
+        firstDrawn = static_cast<int>(std::max<int64_t>(0, -firstCol));
+        lastDrawn = static_cast<int>(std::min<int64_t>(count, src.width - firstCol)) - 1;
+        if (firstDrawn > lastDrawn) {
+            return 0;
+        }
+    } else {
+        cols.resize(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const int64_t di = clipLeft + i - x0;
+            const int64_t col = sx + ((2 * di + 1) * sw) / (2 * int64_t{dw});
+            cols[static_cast<size_t>(i)] = col >= 0 && col < src.width ? static_cast<int>(col) : -1;
+            if (cols[static_cast<size_t>(i)] >= 0) {
+                if (firstDrawn < 0) {
+                    firstDrawn = i;
+                }
+                lastDrawn = i;
             }
-            lastDrawn = i;
+        }
+        if (firstDrawn < 0) {
+            return 0;
         }
     }
-    if (firstDrawn < 0) {
-        return 0;
-    }
-    // Columns outside the picture can only sit at either end of the run; an unscaled row needs
-    // no column map.
     const int drawnCount = lastDrawn - firstDrawn + 1;
-    const bool identity = dw == sw;
     const int* pCols = identity ? nullptr : cols.data() + firstDrawn;
-    const int firstCol = cols[static_cast<size_t>(firstDrawn)];
+    const int firstCol = identity ? static_cast<int>(sx + (clipLeft - x0) + firstDrawn)
+                                  : cols[static_cast<size_t>(firstDrawn)];
 
     std::vector<uint32_t> line(static_cast<size_t>(drawnCount));
     const int bytesPerPixel = m_target.bitCount / 8;
@@ -420,6 +431,9 @@ int DeviceContext::StretchDIBits(int x, int y, int dw, int dh, int sx, int sy, i
         const uint8_t* srcRow = src.Row(bits, static_cast<int>(row));
         if (identity && src.bitCount == 24 && m_target.bitCount == 24) {
             std::memcpy(dst, srcRow + 3 * firstCol, static_cast<size_t>(drawnCount) * 3);
+        } else if (identity && src.bitCount == 24 && m_target.bitCount == 32) {
+            // The window's own format: every presented frame comes this way.
+            pixelrows::Bgr24ToBgrx32(srcRow + 3 * firstCol, dst, drawnCount);
         } else {
             src.FetchRow(srcRow, pCols, firstCol, drawnCount, line.data());
             StoreRow(line.data(), dst, drawnCount, m_target.bitCount);

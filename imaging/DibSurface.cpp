@@ -209,14 +209,18 @@ void DibSurface::SwapRedBlue() {
 }
 
 bool DibSurface::BlendInto(DibSurface& dest, int nLevel) const {
-    if (!SameGeometry(dest)) {
+    return BlendOver(dest, dest, nLevel);
+}
+
+bool DibSurface::BlendOver(const DibSurface& base, DibSurface& out, int nLevel) const {
+    if (!SameGeometry(base) || !SameGeometry(out)) {
         return false;
     }
     const auto n = static_cast<size_t>(GetImageSize());
     if (m_bUseMmx == 1) {
-        blend::Mix128(m_pBits, dest.m_pBits, n, nLevel, blend::BestIsa());
+        blend::Mix128(m_pBits, base.m_pBits, out.m_pBits, n, nLevel, blend::BestIsa());
     } else {
-        blend::Mix100(m_pBits, dest.m_pBits, n, nLevel, blend::BestIsa());
+        blend::Mix100(m_pBits, base.m_pBits, out.m_pBits, n, nLevel, blend::BestIsa());
     }
     return true;
 }

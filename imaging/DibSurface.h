@@ -52,6 +52,9 @@ public:
     // dest := this mixed into dest, dest weighted by nLevel per cent (clamped to 0..100).
     // Scale 128 when m_bUseMmx is set, else scale 100. False when the geometries differ.
     bool BlendInto(DibSurface& dest, int nLevel) const;
+    // out := this mixed into base, base weighted by nLevel: the same bytes as copying base
+    // into out and blending this into it, in one pass. out may be base.
+    bool BlendOver(const DibSurface& base, DibSurface& out, int nLevel) const;
 
     // ---- transfers (coordinates from the top-left corner, y downwards)
     // From the pixel buffer through the header's colour table, at natural size.

@@ -178,9 +178,8 @@ bool FadeShow::ComposePicture(const std::string& strPath) {
 }
 
 void FadeShow::BuildFrame(int nLevel) {
-    DibSurface& frame = Surface(SURFACE_FRAME);
-    Surface(SURFACE_SCENE).CopyPixelsTo(frame);
-    Surface(SURFACE_CAPTURE).BlendInto(frame, nLevel);
+    // The scene copied into the frame with the captured screen blended in, done as one pass.
+    Surface(SURFACE_CAPTURE).BlendOver(Surface(SURFACE_SCENE), Surface(SURFACE_FRAME), nLevel);
 }
 
 void FadeShow::PresentFrame(DeviceContext& dc, const Rect& rcClient) {

@@ -165,3 +165,54 @@ expect_pixel() {
     got=$(pixel "$1" "$2")
     [[ "$got" == "$3" ]] || fail "pixel ($1, $2) is $got, expected $3"
 }
+
+# add_pictures PATH...: appends a picture list to the settings written by write_settings.
+add_pictures() {
+    local file i=5
+    file=$(SETTINGS_FILE)
+    {
+        echo "Num_String=$((5 + $#))"
+        for i in 0 1 2 3 4; do
+            echo "String_$i="
+        done
+        i=5
+        for path in "$@"; do
+            echo "String_$i=$path"
+            i=$((i + 1))
+        done
+    } >>"$file"
+}
+
+# A desktop of two colours, left and right half: the screen the saver captures.
+LEFT_COLOR=3366cc
+RIGHT_COLOR=cc6633
+two_colour_desktop() {
+    start_host_window 0 0 $((SCREEN_W / 2)) "$SCREEN_H" "0x$LEFT_COLOR"
+    start_host_window $((SCREEN_W / 2)) 0 $((SCREEN_W / 2)) "$SCREEN_H" "0x$RIGHT_COLOR"
+    expect_pixel 10 10 "$LEFT_COLOR"
+    expect_pixel $((SCREEN_W - 10)) 10 "$RIGHT_COLOR"
+}
+
+# wait_pixel X Y RRGGBB [SECONDS]: waits until the screen shows that colour there.
+wait_pixel() {
+    local limit=${4:-5} got="" start
+    start=$(now_ms)
+    while (($(now_ms) - start < limit * 1000)); do
+        got=$(pixel "$1" "$2")
+        if [[ "$got" == "$3" ]]; then
+            note "($1, $2) became $3 after $(($(now_ms) - SHOWN_AT)) ms"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "pixel ($1, $2) did not become $3 (last $got)"
+}
+
+# channel_near RRGGBB VALUE TOLERANCE: every channel of the colour within tolerance of VALUE.
+grey_near() {
+    local c=$1 v=$2 t=$3 ch
+    for ch in "${c:0:2}" "${c:2:2}" "${c:4:2}"; do
+        local n=$((16#$ch))
+        ((n >= v - t && n <= v + t)) || return 1
+    done
+}

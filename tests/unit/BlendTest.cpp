@@ -154,6 +154,28 @@ TEST(BlendInto, EqualPicturesStayUnchangedAtEveryLevel) {
     }
 }
 
+TEST(BlendOver, EqualsCopyingTheBaseAndBlendingIntoIt) {
+    for (int useMmx : {0, 1}) {
+        DibSurface src(7, 5, 24), base(7, 5, 24), out(7, 5, 24);
+        src.m_bUseMmx = useMmx;
+        for (int i = 0; i < src.GetImageSize(); ++i) {
+            src.m_pBits[i] = static_cast<uint8_t>(i * 13);
+            base.m_pBits[i] = static_cast<uint8_t>(255 - i * 3);
+        }
+        for (int level : {0, 1, 33, 50, 99, 100}) {
+            DibSurface expected(base);
+            src.BlendInto(expected, level);
+            ASSERT_TRUE(src.BlendOver(base, out, level));
+            ASSERT_EQ(0, std::memcmp(out.m_pBits, expected.m_pBits, out.GetImageSize()))
+                << "level " << level << ", mmx " << useMmx;
+        }
+        // The base is only read.
+        EXPECT_EQ(base.m_pBits[1], 252);
+        DibSurface other(7, 6, 24);
+        EXPECT_FALSE(src.BlendOver(base, other, 50));
+    }
+}
+
 TEST(BlendInto, SurfacesOfDifferentGeometryAreRefused) {
     DibSurface a(4, 4, 24), b(4, 5, 24), empty;
     b.FillBytes(9);

@@ -165,6 +165,40 @@ TEST(StretchTo, ScalesAScreenFrameIntoATopDownWindowImage) {
     }
 }
 
+TEST(StretchTo, UnscaledIntoThirtyTwoBitsConvertsEveryWidthExactly) {
+    // The vectorised row conversion has to end exactly at every width and clip position.
+    for (int w = 1; w <= 40; ++w) {
+        DibSurface frame(w, 2, 24);
+        FillCoded(frame);
+        std::vector<uint8_t> image(static_cast<size_t>(w + 4) * 2 * 4, 0x5A);
+        PixelTarget target;
+        target.bits = image.data();
+        target.width = w + 3;
+        target.height = 2;
+        target.stride = (w + 4) * 4;
+        target.bitCount = 32;
+        target.bottomUp = false;
+        DeviceContext window(target);
+        for (int x : {0, 3, -2}) {
+            std::fill(image.begin(), image.end(), 0x5A);
+            // Wholly left of the image nothing is drawn, and the transfer says so.
+            ASSERT_EQ(frame.StretchTo(window, x, 0, x + w, 2, false), x + w > 0);
+            for (int y = 0; y < 2; ++y) {
+                for (int tx = 0; tx < w + 4; ++tx) {
+                    const uint8_t* p = image.data() + y * target.stride + tx * 4;
+                    const int sx = tx - x;
+                    if (sx >= 0 && sx < w && tx < w + 3) {
+                        ASSERT_EQ(RGB(p[2], p[1], p[0]), Coded(sx, y)) << w << " " << x;
+                        ASSERT_EQ(p[3], 0xFF);
+                    } else {
+                        ASSERT_EQ(p[0], 0x5A) << "width " << w << ", at " << x << ", pixel " << tx;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(TileInto, RepeatsFromTheTopLeftCornerAndCutsAtTheEdges) {
     DibSurface tile(100, 100, 24), target(250, 200, 24);
     FillCoded(tile);
