@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     QtSaverShell shell;
     SaverApp saverApp(shell);
     if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data())) {
+        if (saverApp.GetMode() != SaverMode::Configure) {
+            std::fputs("Velvetfade: the saver window could not be created.\n", stderr);
+        }
         return 0;
     }
     app.exec();

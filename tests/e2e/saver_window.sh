@@ -12,14 +12,15 @@ desktop() {
 
 covers_screen() {
     desktop
+    # An orange scene shown at once: every pixel of the screen shows the saver's window.
+    write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
     start_saver /s
     wait_saver_window
     read -r x y w h < <(window_geometry "$SAVER_WIN")
     [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
-    sleep 0.5
-    expect_pixel 0 0 000000
-    expect_pixel 500 400 000000
-    expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) 000000
+    wait_pixel 500 400 ff8000 5
+    expect_pixel 0 0 ff8000
+    expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) ff8000
 }
 
 no_arguments() {
@@ -102,14 +103,14 @@ preview_in_host_window() {
     desktop
     start_host_window 100 100 320 240 0x00ff00
     expect_pixel 200 200 00ff00
+    write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
     start_saver /p "$HOST_ID"
     wait_saver_window
     read -r x y w h < <(window_geometry "$SAVER_WIN")
     [[ "$x $y $w $h" == "100 100 320 240" ]] || fail "preview at $x $y size $w x $h"
     xwininfo -children -id "$HOST_ID" | grep -q '1 child' || fail "the preview is not a child"
-    sleep 0.5
-    expect_pixel 200 200 000000
-    expect_pixel 419 339 000000
+    wait_pixel 200 200 ff8000 5
+    expect_pixel 419 339 ff8000
     expect_pixel 90 90 3366cc
     sleep_until 2000
     xdotool mousemove 200 200 click 1 click 2 click 3
