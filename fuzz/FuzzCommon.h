@@ -45,14 +45,19 @@ private:
     std::string m_path;
 };
 
-// Reads every byte and draws the picture the way the show does.
+// Reads the first, middle and last row whole (a buffer shorter than the header says would
+// show there), and draws the picture the way the show does.
 inline void Exercise(DibSurface& surface) {
     if (!surface.HasBits()) {
         __builtin_trap();  // a successful load always leaves pixels
     }
+    const int stride = surface.GetRowStride();
+    const int rows = surface.GetImageSize() / stride;
     unsigned sum = 0;
-    for (int i = 0; i < surface.GetImageSize(); ++i) {
-        sum += surface.m_pBits[i];
+    for (int row : {0, rows / 2, rows - 1}) {
+        for (int i = 0; i < stride; ++i) {
+            sum += surface.m_pBits[static_cast<size_t>(row) * stride + i];
+        }
     }
     DibSurface target(64, 48, 24);
     surface.DrawTo(*target.m_hMemDC, 3, 2);

@@ -21,7 +21,7 @@ namespace {
 // Progressive files can hold any number of scans; past this many a file is taken as hostile.
 constexpr int MAX_JPEG_SCANS = 500;
 // The library's working memory, coefficient buffers of progressive files included.
-constexpr long MAX_JPEG_MEMORY = 1536L << 20;
+constexpr long MAX_JPEG_MEMORY = 1024L << 20;
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;  // first, so that the library's pointer is ours too

@@ -55,7 +55,7 @@ int DibSurface::LoadPictureFile(const char* pszPath) {
         return 0;
     }
     std::optional<PlatformImage> image = pDecoder->Decode(bytes);
-    if (!image || !image->IsValid()) {
+    if (!image || !image->IsValid() || int64_t{image->width} * image->height > MAX_PICTURE_PIXELS) {
         return 0;
     }
     const int nWidth = PictureSizeAtDpi(image->width, pDecoder->LogicalDpiX());

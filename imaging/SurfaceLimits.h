@@ -8,6 +8,11 @@
 constexpr int MAX_SURFACE_SIDE = 32768;
 constexpr int64_t MAX_SURFACE_BYTES = int64_t{1} << 30;
 
+// Pictures handed to the picture decoder may have at most this many pixels (8192 x 8192): a
+// tiny file of such a format can declare any size, and the decoder fills it all in, so the
+// limit keeps one file from costing gigabytes and many seconds.
+constexpr int64_t MAX_PICTURE_PIXELS = int64_t{1} << 26;
+
 // Whether a bitmap of this width, height (negative: top-down) and depth may be made.
 bool IsSupportedSurfaceSize(int64_t width, int64_t height, int64_t bitCount);
 

@@ -20,13 +20,18 @@ std::optional<PlatformImage> QtPictureDecoder::Decode(const std::vector<uint8_t>
     }
     QImageReader reader(&buffer);
     // Refuse what could not become a surface before any pixel is decoded.
-    QImageReader::setAllocationLimit(static_cast<int>(MAX_SURFACE_BYTES >> 20));
+    // Qt's own limit, in megabytes of 32-bit pixels, stops a decoder before it allocates.
+    QImageReader::setAllocationLimit(static_cast<int>((MAX_PICTURE_PIXELS * 4) >> 20));
+    auto acceptable = [](QSize size) {
+        return IsSupportedSurfaceSize(size.width(), size.height(), 32) &&
+               int64_t{size.width()} * size.height() <= MAX_PICTURE_PIXELS;
+    };
     const QSize declared = reader.size();
-    if (declared.isValid() && !IsSupportedSurfaceSize(declared.width(), declared.height(), 32)) {
+    if (declared.isValid() && !acceptable(declared)) {
         return std::nullopt;
     }
     QImage image = reader.read();  // the first frame of an animation
-    if (image.isNull() || !IsSupportedSurfaceSize(image.width(), image.height(), 32)) {
+    if (image.isNull() || !acceptable(image.size())) {
         return std::nullopt;
     }
     image = image.convertToFormat(QImage::Format_ARGB32);

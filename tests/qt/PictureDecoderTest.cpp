@@ -101,6 +101,23 @@ TEST_F(PictureDecoderTest, GarbageAndHugeDeclaredSizesFail) {
     const size_t descriptor = 13 + 768 + 8 + 5;  // image descriptor's width and height
     huge[descriptor] = huge[descriptor + 1] = huge[descriptor + 2] = huge[descriptor + 3] = 0xFF;
     EXPECT_EQ(s.LoadImageFile(m_dir.Write("huge.gif", huge).c_str()), 0);
+
+    // 15651 x 16386 would fit a surface, but is far past the picture limit: refused before
+    // the decoder fills a gigabyte (a file the fuzzer found, which took seconds).
+    fixtures::Bytes large = fixtures::MakeGif(1, 1, {0xFFFFFF}, {frame});
+    large[6] = 0x23;
+    large[7] = 0x3D;
+    large[8] = 0x02;
+    large[9] = 0x40;
+    EXPECT_EQ(s.LoadImageFile(m_dir.Write("large.gif", large).c_str()), 0);
+    // At the limit's edge a picture still loads.
+    fixtures::GifFrame wide;
+    wide.indices.assign(4096 * 2, 1);
+    EXPECT_EQ(
+        s.LoadImageFile(
+            m_dir.Write("wide.gif", fixtures::MakeGif(4096, 2, {0, 0xFF0000}, {wide})).c_str()),
+        1);
+    EXPECT_EQ(s.GetWidth(), 4096);
 }
 
 }  // namespace
