@@ -24,7 +24,7 @@ void FadeFrame(benchmark::State& state, BenchSize size, Part part) {
             surface.m_pBits[i] = static_cast<uint8_t>(i * (role + 3));
         }
     }
-    QImage window(size.width, size.height, QImage::Format_RGB32);
+    QImage window = MakePaintImage(QSize(size.width, size.height));
     DeviceContext dc(PixelTargetFor(window));
     int level = 0;
     for (auto _ : state) {

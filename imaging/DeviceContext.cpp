@@ -1,5 +1,7 @@
 #include "DeviceContext.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
@@ -10,6 +12,12 @@
 
 #include "PixelRows.h"
 #include "SurfaceLimits.h"
+
+namespace {
+// Buffers from this size on are mapped, aligned to and advised for 2 MiB pages.
+constexpr size_t LARGE_BUFFER_BYTES = size_t{2} << 20;
+constexpr size_t HUGE_PAGE_BYTES = size_t{2} << 20;
+}  // namespace
 
 int64_t DibRowStride(int64_t width, int64_t bitCount) {
     if (width < 0 || bitCount < 0 || width > std::numeric_limits<int32_t>::max() || bitCount > 64) {
@@ -33,15 +41,32 @@ std::unique_ptr<DibSection> DibSection::Create(const BITMAPINFO& info) {
         return nullptr;
     }
     pSection->m_info = info;
-    pSection->m_pBits.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size), 1)));
+    pSection->m_pBits = AllocatePixels(static_cast<size_t>(size));
     if (!pSection->m_pBits) {
         return nullptr;
     }
     return pSection;
 }
 
-void DibSection::FreeBits::operator()(uint8_t* p) const {
-    std::free(p);
+PixelBuffer AllocatePixels(size_t bytes) {
+    if (bytes >= LARGE_BUFFER_BYTES) {
+        const size_t mapped = (bytes + HUGE_PAGE_BYTES - 1) & ~(HUGE_PAGE_BYTES - 1);
+        void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) {
+            return nullptr;
+        }
+        madvise(p, mapped, MADV_HUGEPAGE);
+        return PixelBuffer(static_cast<uint8_t*>(p), DibBitsDeleter{mapped});
+    }
+    return PixelBuffer(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+}
+
+void DibBitsDeleter::operator()(uint8_t* p) const {
+    if (mapped != 0) {
+        munmap(p, mapped);
+    } else {
+        std::free(p);
+    }
 }
 
 PixelTarget DibSection::Target() const {

@@ -24,6 +24,18 @@ struct PixelTarget {
     }
 };
 
+// Frees a pixel buffer from AllocatePixels.
+struct DibBitsDeleter {
+    size_t mapped = 0;  // bytes mapped for a large buffer; 0 for one from calloc
+    void operator()(uint8_t* p) const;
+};
+using PixelBuffer = std::unique_ptr<uint8_t, DibBitsDeleter>;
+
+// A zero-filled pixel buffer; null when memory runs out. Large buffers are mapped in huge
+// pages where the system allows it: a screen-sized buffer is then a few dozen page faults
+// instead of thousands, which on virtual machines costs more than decoding a picture into it.
+PixelBuffer AllocatePixels(size_t bytes);
+
 // The memory behind a surface: its pixel buffer, with the header and colour table it was
 // created with. Drawing from a device context (BitBlt, StretchBlt) uses this table, fixed at
 // creation; drawing from the pixel buffer (StretchDIBits) uses whatever header it is handed.
@@ -39,13 +51,8 @@ public:
 
 private:
     DibSection() = default;
-    struct FreeBits {
-        void operator()(uint8_t* p) const;
-    };
     BITMAPINFO m_info{};
-    // From calloc: large buffers come as untouched zero pages, so making a surface costs
-    // nothing until it is drawn on.
-    std::unique_ptr<uint8_t, FreeBits> m_pBits;
+    PixelBuffer m_pBits;
 };
 
 struct Pen {

@@ -4,6 +4,26 @@
 
 #include "DeviceContext.h"
 
+// A window-sized paint image in the program's own pixel memory (huge pages where possible),
+// black. A null image when memory runs out.
+inline QImage MakePaintImage(QSize size) {
+    if (size.isEmpty()) {
+        return {};
+    }
+    const qsizetype stride = qsizetype{size.width()} * 4;
+    PixelBuffer buffer = AllocatePixels(static_cast<size_t>(stride) * size.height());
+    if (!buffer) {
+        return {};
+    }
+    uint8_t* bits = buffer.get();
+    auto* owner = new PixelBuffer(std::move(buffer));
+    QImage image(
+        bits, size.width(), size.height(), stride, QImage::Format_RGB32,
+        [](void* p) { delete static_cast<PixelBuffer*>(p); }, owner);
+    image.fill(Qt::black);
+    return image;
+}
+
 // A device context that draws into a Qt image (top-down, 32-bit), the window's paint target:
 // the image is then put on the window with QPainter at its own size, without smoothing.
 inline PixelTarget PixelTargetFor(QImage& image) {

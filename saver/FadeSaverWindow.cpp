@@ -37,8 +37,7 @@ void FadeSaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
     m_pShow->Step();
     const QSize client = size();
     if (m_paintImage.size() != client) {
-        m_paintImage = QImage(client, QImage::Format_RGB32);
-        m_paintImage.fill(Qt::black);
+        m_paintImage = MakePaintImage(client);
     }
     DeviceContext dc(PixelTargetFor(m_paintImage));
     m_pShow->PresentFrame(dc, {0, 0, client.width(), client.height()});
