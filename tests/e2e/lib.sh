@@ -36,7 +36,7 @@ trap cleanup EXIT
 # Starts Xvfb on a free display and points DISPLAY at it.
 start_xvfb() {
     local fdfile="$E2E_TMP/display"
-    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
         3>"$fdfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     BG_PIDS+=($!)
     local i
@@ -48,6 +48,12 @@ start_xvfb() {
     done
     [[ -s "$fdfile" ]] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(head -n1 "$fdfile")"
+    # The server answers before its first client is let in; make sure one gets in.
+    for i in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    xdpyinfo >/dev/null 2>&1 || fail "cannot connect to Xvfb on $DISPLAY"
     export XDG_CONFIG_HOME="$E2E_TMP/config"
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
