@@ -5,6 +5,7 @@
 
 #include "QtSaverShell.h"
 #include "SaverApp.h"
+#include "Translation.h"
 
 int main(int argc, char** argv) {
     // The host's arguments are read as given, before Qt takes out the options it knows.
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    InstallTranslation(app);
     QtSaverShell shell;
     SaverApp saverApp(shell);
     if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data())) {

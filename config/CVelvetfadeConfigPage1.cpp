@@ -1,0 +1,253 @@
+#include "CVelvetfadeConfigPage1.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "DialogUnits.h"
+#include "ProgramIcon.h"
+
+const char* const CVelvetfadeConfigPage1::FILE_FILTER =
+    "Image File (*.bmp, *.dib, *.jpg, *.gif)|*.bmp; *.dib; *.jpg; *.gif|"
+    "Bitmap File(*.bmp, *.dib)|*.bmp; *.dib|JPEG File (*.jpg)|*.jpg|GIF File (*.gif)|*.gif||";
+
+CVelvetfadeConfigPage1::CVelvetfadeConfigPage1(QWidget* pParent) : QWidget(pParent) {
+    m_fileDialog = [](QWidget* pDialogParent, const QStringList& filters,
+                      const QString& defaultSuffix) {
+        QFileDialog dialog(pDialogParent);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(defaultSuffix);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    };
+}
+
+QString CVelvetfadeConfigPage1::Title() {
+    return tr("Mode");
+}
+
+QString CVelvetfadeConfigPage1::TooManyFilesMessage() {
+    return tr(
+        "There are many selection files -- It elapsed \nand failed Please reduce the "
+        "number of selections \nand add again. ");
+}
+
+QStringList CVelvetfadeConfigPage1::FileDialogFilters() {
+    // "text|patterns|text|patterns||" → "text (pattern pattern)"
+    const QStringList parts = QString::fromLatin1(FILE_FILTER).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) {
+            break;
+        }
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i] + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
+    }
+    return filters;
+}
+
+QWidget* CVelvetfadeConfigPage1::Control(int nId) const {
+    const auto it = m_controls.find(nId);
+    return it != m_controls.end() ? it->second : nullptr;
+}
+
+bool CVelvetfadeConfigPage1::Create() {
+    if (m_bCreated) {
+        return true;
+    }
+    CreateControls();
+    m_bCreated = true;
+    DoDataExchange(false);
+
+    m_hIcon = ProgramIcon();
+    window()->setWindowIcon(m_hIcon);  // the sheet's small and big icon
+
+    OnRandomSingle();
+    OnRandomGrad1();
+    OnRandomGrad2();
+    for (const QString& path : m_arrFiles) {
+        m_listFiles->addItem(path);
+    }
+    return true;
+}
+
+void CVelvetfadeConfigPage1::CreateControls() {
+    const DialogUnits du(*this);
+    const bool bJapanese = UiIsJapanese();
+    auto add = [this](int nId, QWidget* pWidget) {
+        if (nId != 0) {
+            m_controls[nId] = pWidget;
+        }
+        return pWidget;
+    };
+
+    // Group frames first: they lie under the radio buttons that sit on their top edges.
+    for (const QRect& r :
+         {du.Rect(115, 5, 120, 35), du.Rect(5, 45, 230, 35), du.Rect(5, 85, 230, 110)}) {
+        auto* pGroup = new QGroupBox(this);
+        pGroup->setGeometry(r);
+    }
+
+    // The four radio buttons form one group; in creation order they are indices 0 to 3.
+    m_pModeGroup = new QButtonGroup(this);
+    struct Radio {
+        int id;
+        const char* text;
+        int x, y, w, wJapanese;
+    } radios[] = {
+        {IDC_SINGLE_COLOR_RADIO, QT_TR_NOOP("&Single Color"), 130, 5, 55, 38},
+        {IDC_GRADATION_RADIO, QT_TR_NOOP("&Gradation"), 14, 45, 80, 71},
+        {IDC_BITMAP_RADIO, QT_TR_NOOP("&Bitmap"), 10, 85, 55, 60},
+        {IDC_RANDOM_RADIO, QT_TR_NOOP("&Random"), 15, 8, 45, 55},
+    };
+    auto makeRadio = [&](const Radio& r) {
+        auto* pRadio = new QRadioButton(tr(r.text), this);
+        pRadio->setAutoFillBackground(true);     // covers the group frame's line it sits on
+        pRadio->setFocusPolicy(Qt::ClickFocus);  // reached by mnemonic, not by Tab
+        du.Place(pRadio, r.x, r.y, bJapanese ? r.wJapanese : r.w, 10);
+        const int index = static_cast<int>(m_pModeGroup->buttons().size());
+        m_pModeGroup->addButton(pRadio, index);
+        add(r.id, pRadio);
+    };
+    for (const Radio& r : radios) {
+        makeRadio(r);
+    }
+
+    auto makeCheck = [&](int nId, const QString& text, int x, int y, int w) {
+        auto* pCheck = new QCheckBox(text, this);
+        du.Place(pCheck, x, y, w, 10);
+        add(nId, pCheck);
+        return pCheck;
+    };
+    auto placeColor = [&](int nId, ColorPickerButton& button, int x, int y) {
+        button.setParent(this);
+        du.Place(&button, x, y, 50, 15);
+        button.show();
+        add(nId, &button);
+    };
+
+    auto* pRandomSingle = makeCheck(IDC_RANDOM_SINGLE, tr("random"), 180, 22, 47);
+    connect(pRandomSingle, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomSingle);
+    placeColor(IDC_SINGLE_COLOR, m_btnSingleColor, 125, 19);
+    auto* pRandomGrad1 = makeCheck(IDC_RANDOM_GRAD1, tr("random"), 70, 61, 45);
+    connect(pRandomGrad1, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad1);
+    placeColor(IDC_GRAD_COLOR1, m_btnGradColor1, 15, 59);
+    auto* pRandomGrad2 = makeCheck(IDC_RANDOM_GRAD2, tr("random"), 180, 61, 45);
+    connect(pRandomGrad2, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad2);
+    placeColor(IDC_GRAD_COLOR2, m_btnGradColor2, 125, 58);
+    makeCheck(IDC_RANDOM_ORDER, tr("Random &Order"), bJapanese ? 98 : 96, 103, bJapanese ? 57 : 59);
+
+    m_listFiles = new QListWidget(this);
+    m_listFiles->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles
+    m_listFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_listFiles->setSortingEnabled(false);
+    du.Place(m_listFiles, 15, 117, 215, 74);
+    add(IDC_FILE_LIST, m_listFiles);
+
+    auto* pAdd = new QPushButton(tr("&Add..."), this);
+    du.Place(pAdd, 15, 99, 35, 15);
+    connect(pAdd, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnAddFiles);
+    add(IDC_ADD, pAdd);
+    auto* pDelete = new QPushButton(tr("&Delete"), this);
+    du.Place(pDelete, 55, 99, 35, 15);
+    connect(pDelete, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnDeleteFiles);
+    add(IDC_DELETE, pDelete);
+
+    m_pPlacement = new QComboBox(this);
+    m_pPlacement->setEditable(false);
+    for (const char* text : {QT_TR_NOOP("Random position"), QT_TR_NOOP("Centered"),
+                             QT_TR_NOOP("Tiled"), QT_TR_NOOP("Enlarged to the screen")}) {
+        m_pPlacement->addItem(tr(text));
+    }
+    // The template's height includes the drop-down list; the closed box is one line high.
+    du.Place(m_pPlacement, 160, 101, 70, 12);
+    add(IDC_PLACEMENT, m_pPlacement);
+
+    // Tab order as in the template; the radio buttons are reached by their mnemonics.
+    const int tabOrder[] = {IDC_RANDOM_SINGLE, IDC_SINGLE_COLOR, IDC_RANDOM_GRAD1, IDC_GRAD_COLOR1,
+                            IDC_RANDOM_GRAD2,  IDC_GRAD_COLOR2,  IDC_RANDOM_ORDER, IDC_FILE_LIST,
+                            IDC_ADD,           IDC_DELETE,       IDC_PLACEMENT};
+    for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) {
+        setTabOrder(Control(tabOrder[i]), Control(tabOrder[i + 1]));
+    }
+
+    setMinimumSize(du.X(239), du.Y(198));
+}
+
+void CVelvetfadeConfigPage1::ApplyEnablingRule(int nCheckId, ColorPickerButton& button) {
+    if (auto* pCheck = qobject_cast<QCheckBox*>(Control(nCheckId))) {
+        button.setEnabled(!pCheck->isChecked());
+    }
+}
+
+void CVelvetfadeConfigPage1::OnRandomSingle() {
+    ApplyEnablingRule(IDC_RANDOM_SINGLE, m_btnSingleColor);
+}
+
+void CVelvetfadeConfigPage1::OnRandomGrad1() {
+    ApplyEnablingRule(IDC_RANDOM_GRAD1, m_btnGradColor1);
+}
+
+void CVelvetfadeConfigPage1::OnRandomGrad2() {
+    ApplyEnablingRule(IDC_RANDOM_GRAD2, m_btnGradColor2);
+}
+
+void CVelvetfadeConfigPage1::DoDataExchange(bool bSaveAndValidate) {
+    if (!m_bCreated) {
+        return;
+    }
+    const std::pair<int, int*> checks[] = {{IDC_RANDOM_SINGLE, &m_bRandomSingle},
+                                           {IDC_RANDOM_GRAD1, &m_bRandomGrad1},
+                                           {IDC_RANDOM_GRAD2, &m_bRandomGrad2},
+                                           {IDC_RANDOM_ORDER, &m_bRandomOrder}};
+    for (auto [nId, pMember] : checks) {
+        auto* pCheck = qobject_cast<QCheckBox*>(Control(nId));
+        if (bSaveAndValidate) {
+            *pMember = pCheck->isChecked() ? 1 : 0;
+        } else {
+            pCheck->setChecked(*pMember != 0);
+        }
+    }
+    if (bSaveAndValidate) {
+        m_nMode = m_pModeGroup->checkedId();  // -1 when none is checked
+        m_nPlacement = m_pPlacement->currentIndex();
+    } else {
+        // A value that names no button leaves them all unchecked, as a stored mode outside
+        // 0-3 would.
+        m_pModeGroup->setExclusive(false);
+        for (QAbstractButton* pButton : m_pModeGroup->buttons()) {
+            pButton->setChecked(m_pModeGroup->id(pButton) == m_nMode);
+        }
+        m_pModeGroup->setExclusive(true);
+        m_pPlacement->setCurrentIndex(
+            m_nPlacement >= 0 && m_nPlacement < m_pPlacement->count() ? m_nPlacement : -1);
+    }
+}
+
+void CVelvetfadeConfigPage1::OnAddFiles() {
+    if (!m_fileDialog) {
+        return;
+    }
+    const QStringList chosen = m_fileDialog(this, FileDialogFilters(), QStringLiteral("bmp"));
+    for (const QString& path : chosen) {
+        m_listFiles->addItem(path);
+        m_arrFiles.append(path);
+    }
+}
+
+void CVelvetfadeConfigPage1::OnDeleteFiles() {
+    // From the end, so that the indices still to visit stay valid.
+    for (int i = m_listFiles->count() - 1; i >= 0; --i) {
+        if (m_listFiles->item(i)->isSelected()) {
+            delete m_listFiles->takeItem(i);
+            m_arrFiles.removeAt(i);
+        }
+    }
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QIcon>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "ColorPickerButton.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QListWidget;
+
+// The Mode page: what the saver shows (colour, gradation, pictures or any of them), the
+// colours with their "random" boxes, the picture order and placement, and the picture list.
+// The members hold the values; the controls are made the first time the page is shown
+// (Create) and exchange values with the members through DoDataExchange.
+class CVelvetfadeConfigPage1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Control ids of the page's template.
+    enum : int {
+        IDC_SINGLE_COLOR_RADIO = 1001,
+        IDC_SINGLE_COLOR = 1002,
+        IDC_FILE_LIST = 1003,
+        IDC_GRADATION_RADIO = 1004,
+        IDC_BITMAP_RADIO = 1005,
+        IDC_GRAD_COLOR1 = 1006,
+        IDC_GRAD_COLOR2 = 1007,
+        IDC_ADD = 1008,
+        IDC_DELETE = 1009,
+        IDC_RANDOM_RADIO = 1010,
+        IDC_RANDOM_SINGLE = 1011,
+        IDC_RANDOM_GRAD1 = 1012,
+        IDC_RANDOM_GRAD2 = 1013,
+        IDC_RANDOM_ORDER = 1014,
+        IDC_PLACEMENT = 1017,
+    };
+
+    // The file dialog: full paths of the chosen files in the dialog's order; empty on Cancel.
+    using FileDialog = std::function<QStringList(QWidget* pParent, const QStringList& filters,
+                                                 const QString& defaultSuffix)>;
+
+    // The file dialog's filter, as display text and pattern pairs separated by "|".
+    static const char* const FILE_FILTER;
+
+    explicit CVelvetfadeConfigPage1(QWidget* pParent = nullptr);
+
+    // Makes the controls, moves the members into them, gives the sheet window the program
+    // icon and applies the enabling rules. Once only; later calls do nothing.
+    bool Create();
+    bool IsCreated() const { return m_bCreated; }
+    // Members to controls (false) or controls to members (true).
+    void DoDataExchange(bool bSaveAndValidate);
+
+    void OnAddFiles();
+    void OnDeleteFiles();
+    void OnRandomSingle();
+    void OnRandomGrad1();
+    void OnRandomGrad2();
+
+    void SetFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
+    // The filter as the Qt file dialog takes it: one "text (patterns)" entry per pair.
+    static QStringList FileDialogFilters();
+    // The page's title on its tab.
+    static QString Title();
+    // Text of the too-many-files message. Our file dialog has no fixed-size buffer, so a large
+    // selection is always added and the message is never needed; it is kept for both languages.
+    static QString TooManyFilesMessage();
+
+    // A control by its template id; null before Create.
+    QWidget* Control(int nId) const;
+
+    // ---- members
+    QListWidget* m_listFiles = nullptr;
+    ColorPickerButton m_btnGradColor2;
+    ColorPickerButton m_btnGradColor1;
+    ColorPickerButton m_btnSingleColor;
+    int m_bRandomSingle = 0;
+    int m_bRandomGrad1 = 0;
+    int m_bRandomGrad2 = 0;
+    int m_bRandomOrder = 0;
+    int m_nMode = 0;
+    int m_nPlacement = 0;
+    QIcon m_hIcon;
+    QStringList m_arrFiles;
+
+private:
+    void CreateControls();
+    void ApplyEnablingRule(int nCheckId, ColorPickerButton& button);
+
+    bool m_bCreated = false;
+    QButtonGroup* m_pModeGroup = nullptr;
+    QComboBox* m_pPlacement = nullptr;
+    std::map<int, QWidget*> m_controls;
+    FileDialog m_fileDialog;
+};

@@ -1,0 +1,168 @@
+#include "ColorTableMenu.h"
+
+#include <qdrawutil.h>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+
+const std::array<COLORREF, 20> ColorTableMenu::FIXED_COLORS = {
+    RGB(0, 0, 0),       RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),
+    RGB(0, 0, 128),     RGB(128, 0, 128),   RGB(0, 128, 128),   RGB(192, 192, 192),
+    RGB(192, 220, 192), RGB(166, 202, 240), RGB(255, 251, 240), RGB(160, 160, 164),
+    RGB(128, 128, 128), RGB(255, 0, 0),     RGB(0, 255, 0),     RGB(255, 255, 0),
+    RGB(0, 0, 255),     RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(255, 255, 255),
+};
+
+QColor ToQColor(COLORREF cr) {
+    return QColor(GetRValue(cr), GetGValue(cr), GetBValue(cr));
+}
+
+COLORREF FromQColor(const QColor& color) {
+    return RGB(static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
+               static_cast<uint8_t>(color.blue()));
+}
+
+COLORREF PaletteColorRef(QPalette::ColorRole role) {
+    return FromQColor(QApplication::palette().color(QPalette::Active, role));
+}
+
+ColorTableMenu::ColorTableMenu() {
+    FillTable();
+}
+
+bool ColorTableMenu::FillTable() {
+    m_table.fill(0);
+    m_table[CELL_COUNT - 1] = OTHER_COLOR;
+    m_table[CELL_COUNT - 2] = PaletteColorRef(QPalette::Button);  // button face
+    m_table[CELL_COUNT - 3] = PaletteColorRef(QPalette::Base);    // window
+    m_table[CELL_COUNT - 4] = PaletteColorRef(QPalette::Window);  // menu
+    std::copy(FIXED_COLORS.begin(), FIXED_COLORS.end(), m_table.begin());
+    return true;
+}
+
+int ColorTableMenu::BuildPopup(int nFirstId, COLORREF crCurrent, int nCellSize) {
+    m_nFirstId = nFirstId;
+    m_nCurrent = OTHER_COLOR_CELL;
+    for (int i = 0; i < CELL_COUNT; ++i) {
+        if (m_table[static_cast<size_t>(i)] == crCurrent) {
+            m_nCurrent = i;
+            break;
+        }
+    }
+    m_itemSize = QSize(nCellSize - 4, nCellSize + 4);
+    return m_nCurrent;
+}
+
+COLORREF ColorTableMenu::ColorAt(int nIndex) const {
+    return nIndex >= 0 && nIndex < CELL_COUNT ? m_table[static_cast<size_t>(nIndex)] : 0;
+}
+
+QRect ColorTableMenu::CellRect(int nIndex) const {
+    const int column = nIndex / ROWS, row = nIndex % ROWS;
+    return QRect(QPoint(column * m_itemSize.width(), row * m_itemSize.height()), m_itemSize);
+}
+
+bool ColorTableMenu::DrawCellBackground(QPainter& painter, const QRect& rc, bool bSelected) const {
+    const QPalette& pal = QApplication::palette();
+    if (bSelected) {
+        painter.fillRect(rc, pal.color(QPalette::Highlight));
+        qDrawShadeRect(&painter, rc, pal, false, 1);
+        painter.setBackground(pal.color(QPalette::Highlight));
+    } else {
+        painter.fillRect(rc.adjusted(-1, -1, 1, 1), painter.background());
+    }
+    return bSelected;
+}
+
+void ColorTableMenu::DrawItem(QPainter& painter, const QRect& rc, COLORREF crItem,
+                              bool bSelectChange, bool bSelected, bool bChecked) const {
+    painter.setPen(Qt::NoPen);
+    const QPalette& pal = QApplication::palette();
+    bool bHighlighted = false;
+    if (bSelectChange) {
+        bHighlighted = DrawCellBackground(painter, rc, bSelected);
+    }
+    if (!bHighlighted && bChecked) {
+        // A pushed-in button: the current colour's cell.
+        qDrawShadePanel(&painter, rc, pal, true, 1, &pal.brush(QPalette::Midlight));
+    }
+    if (crItem == OTHER_COLOR) {
+        painter.setPen(bSelected ? Qt::white : Qt::black);
+        painter.drawText(rc, Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("..."));
+        qDrawShadeRect(&painter, rc, pal, false, 1);
+        return;
+    }
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.setBrush(ToQColor(crItem));
+    // Inset 3 pixels; a rectangle drawn with a pen covers its right and bottom edge too.
+    painter.drawRect(rc.adjusted(3, 3, -4, -4));
+    painter.setBrush(Qt::NoBrush);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ColorPopup::ColorPopup(COLORREF crCurrent, QWidget* pOwner)
+    : QWidget(pOwner, Qt::Popup | Qt::FramelessWindowHint) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+    m_table.BuildPopup(ColorTableMenu::FIRST_CELL_ID, crCurrent, 16);
+    const QSize cell = m_table.MeasureItem();
+    setFixedSize(cell.width() * ColorTableMenu::COLUMNS + 2 * MARGIN,
+                 cell.height() * ColorTableMenu::ROWS + 2 * MARGIN);
+}
+
+int ColorPopup::CellAt(QPoint pt) const {
+    for (int i = 0; i < ColorTableMenu::CELL_COUNT; ++i) {
+        if (m_table.CellRect(i).translated(MARGIN, MARGIN).contains(pt)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void ColorPopup::paintEvent(QPaintEvent* /*pEvent*/) {
+    QPainter painter(this);
+    const QPalette& pal = palette();
+    painter.fillRect(rect(), pal.color(QPalette::Window));
+    qDrawShadePanel(&painter, rect(), pal, false, 1);
+    painter.setBackground(pal.color(QPalette::Window));
+    for (int i = 0; i < ColorTableMenu::CELL_COUNT; ++i) {
+        const QRect rc = m_table.CellRect(i).translated(MARGIN, MARGIN);
+        painter.setBackground(pal.color(QPalette::Window));
+        m_table.DrawItem(painter, rc, m_table.ColorAt(i), true, i == m_nHighlighted,
+                         i == m_table.CurrentCell());
+    }
+}
+
+void ColorPopup::mouseMoveEvent(QMouseEvent* pEvent) {
+    const int cell = CellAt(pEvent->position().toPoint());
+    if (cell != m_nHighlighted) {
+        m_nHighlighted = cell;
+        update();
+    }
+}
+
+void ColorPopup::mouseReleaseEvent(QMouseEvent* pEvent) {
+    // Either button chooses.
+    const int cell = CellAt(pEvent->position().toPoint());
+    if (cell < 0) {
+        return;
+    }
+    close();
+    emit cellChosen(ColorTableMenu::FIRST_CELL_ID + cell);
+}
+
+void ColorPopup::hideEvent(QHideEvent* pEvent) {
+    QWidget::hideEvent(pEvent);
+    emit closed();
+}
+
+void ColorPopup::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(pEvent);
+}
