@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
+#include <vector>
 
 #include "DialogUnits.h"
 #include "ProgramIcon.h"
@@ -79,8 +81,19 @@ bool CVelvetfadeConfigPage1::Create() {
 }
 
 void CVelvetfadeConfigPage1::CreateControls() {
-    const DialogUnits du(*this);
+    DialogUnits du(*this);
     const bool bJapanese = UiIsJapanese();
+    // Every control with its template rectangle; placed at the end, once the widths needed by
+    // the texts are known.
+    struct Placed {
+        QWidget* widget;
+        int x, y, w, h;
+        bool fitText;
+    };
+    std::vector<Placed> placed;
+    auto place = [&placed](QWidget* pWidget, int x, int y, int w, int h, bool fitText = false) {
+        placed.push_back({pWidget, x, y, w, h, fitText});
+    };
     auto add = [this](int nId, QWidget* pWidget) {
         if (nId != 0) {
             m_controls[nId] = pWidget;
@@ -89,10 +102,8 @@ void CVelvetfadeConfigPage1::CreateControls() {
     };
 
     // Group frames first: they lie under the radio buttons that sit on their top edges.
-    for (const QRect& r :
-         {du.Rect(115, 5, 120, 35), du.Rect(5, 45, 230, 35), du.Rect(5, 85, 230, 110)}) {
-        auto* pGroup = new QGroupBox(this);
-        pGroup->setGeometry(r);
+    for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 110)}) {
+        place(new QGroupBox(this), r.x(), r.y(), r.width(), r.height());
     }
 
     // The four radio buttons form one group; in creation order they are indices 0 to 3.
@@ -111,7 +122,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
         auto* pRadio = new QRadioButton(tr(r.text), this);
         pRadio->setAutoFillBackground(true);     // covers the group frame's line it sits on
         pRadio->setFocusPolicy(Qt::ClickFocus);  // reached by mnemonic, not by Tab
-        du.Place(pRadio, r.x, r.y, bJapanese ? r.wJapanese : r.w, 10);
+        place(pRadio, r.x, r.y, bJapanese ? r.wJapanese : r.w, 10, true);
         const int index = static_cast<int>(m_pModeGroup->buttons().size());
         m_pModeGroup->addButton(pRadio, index);
         add(r.id, pRadio);
@@ -122,13 +133,13 @@ void CVelvetfadeConfigPage1::CreateControls() {
 
     auto makeCheck = [&](int nId, const QString& text, int x, int y, int w) {
         auto* pCheck = new QCheckBox(text, this);
-        du.Place(pCheck, x, y, w, 10);
+        place(pCheck, x, y, w, 10, true);
         add(nId, pCheck);
         return pCheck;
     };
     auto placeColor = [&](int nId, ColorPickerButton& button, int x, int y) {
         button.setParent(this);
-        du.Place(&button, x, y, 50, 15);
+        place(&button, x, y, 50, 15);
         button.show();
         add(nId, &button);
     };
@@ -148,15 +159,15 @@ void CVelvetfadeConfigPage1::CreateControls() {
     m_listFiles->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles
     m_listFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_listFiles->setSortingEnabled(false);
-    du.Place(m_listFiles, 15, 117, 215, 74);
+    place(m_listFiles, 15, 117, 215, 74);
     add(IDC_FILE_LIST, m_listFiles);
 
     auto* pAdd = new QPushButton(tr("&Add..."), this);
-    du.Place(pAdd, 15, 99, 35, 15);
+    place(pAdd, 15, 99, 35, 15, true);
     connect(pAdd, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnAddFiles);
     add(IDC_ADD, pAdd);
     auto* pDelete = new QPushButton(tr("&Delete"), this);
-    du.Place(pDelete, 55, 99, 35, 15);
+    place(pDelete, 55, 99, 35, 15, true);
     connect(pDelete, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnDeleteFiles);
     add(IDC_DELETE, pDelete);
 
@@ -167,7 +178,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
         m_pPlacement->addItem(tr(text));
     }
     // The template's height includes the drop-down list; the closed box is one line high.
-    du.Place(m_pPlacement, 160, 101, 70, 12);
+    place(m_pPlacement, 160, 101, 70, 12, true);
     add(IDC_PLACEMENT, m_pPlacement);
 
     // Tab order as in the template; the radio buttons are reached by their mnemonics.
@@ -178,6 +189,18 @@ void CVelvetfadeConfigPage1::CreateControls() {
         setTabOrder(Control(tabOrder[i]), Control(tabOrder[i + 1]));
     }
 
+    // Where a text needs more room than its template width gives, the whole page widens by the
+    // same factor, so nothing is clipped and nothing overlaps.
+    double scale = 1.0;
+    for (const Placed& p : placed) {
+        if (p.fitText && du.X(p.w) > 0) {
+            scale = std::max(scale, static_cast<double>(p.widget->sizeHint().width()) / du.X(p.w));
+        }
+    }
+    du.SetWidthScale(scale);
+    for (const Placed& p : placed) {
+        du.Place(p.widget, p.x, p.y, p.w, p.h);
+    }
     setMinimumSize(du.X(239), du.Y(198));
 }
 

@@ -16,7 +16,10 @@ public:
         m_baseX = (fm.horizontalAdvance(alphabet) + 26) / 52;
         m_baseY = fm.height();
     }
-    int X(int dlu) const { return (dlu * m_baseX + 2) / 4; }
+    // Widens every horizontal measure, keeping the arrangement (for texts longer than the
+    // template allowed for).
+    void SetWidthScale(double scale) { m_scaleX = scale; }
+    int X(int dlu) const { return static_cast<int>((dlu * m_baseX * m_scaleX + 2) / 4); }
     int Y(int dlu) const { return (dlu * m_baseY + 4) / 8; }
     QRect Rect(int x, int y, int w, int h) const { return QRect(X(x), Y(y), X(w), Y(h)); }
     void Place(QWidget* pWidget, int x, int y, int w, int h) const {
@@ -25,5 +28,6 @@ public:
 
 private:
     int m_baseX = 6;
+    double m_scaleX = 1.0;
     int m_baseY = 13;
 };
