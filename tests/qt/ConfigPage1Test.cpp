@@ -30,6 +30,11 @@ protected:
     }
     QCheckBox* Check(int id) { return qobject_cast<QCheckBox*>(m_page.Control(id)); }
     QRadioButton* Radio(int id) { return qobject_cast<QRadioButton*>(m_page.Control(id)); }
+    // A click on a radio button's indicator (a click beyond its text does not count).
+    void ClickRadio(int id) {
+        QRadioButton* pRadio = Radio(id);
+        QTest::mouseClick(pRadio, Qt::LeftButton, {}, QPoint(6, pRadio->height() / 2));
+    }
     QStringList Listed() {
         QStringList items;
         for (int i = 0; i < m_page.m_listFiles->count(); ++i) {
@@ -94,7 +99,7 @@ TEST_F(ConfigPage1Test, RandomBoxesDisableTheirColourButtons) {
     EXPECT_FALSE(m_page.m_btnGradColor2.isEnabled());
 
     // The mode does not grey anything out, and Random Order controls nothing.
-    QTest::mouseClick(Radio(Page::IDC_GRADATION_RADIO), Qt::LeftButton);
+    ClickRadio(Page::IDC_GRADATION_RADIO);
     QTest::mouseClick(Check(Page::IDC_RANDOM_ORDER), Qt::LeftButton);
     EXPECT_TRUE(m_page.m_btnSingleColor.isEnabled());
     EXPECT_TRUE(m_page.m_listFiles->isEnabled());
@@ -152,7 +157,7 @@ TEST_F(ConfigPage1Test, DeleteRemovesTheSelectedItemsFromBoth) {
 TEST_F(ConfigPage1Test, MembersAreReadBackFromWhatTheUserSet) {
     m_page.m_nMode = 0;
     Show();
-    QTest::mouseClick(Radio(Page::IDC_RANDOM_RADIO), Qt::LeftButton);
+    ClickRadio(Page::IDC_RANDOM_RADIO);
     QTest::mouseClick(Check(Page::IDC_RANDOM_GRAD2), Qt::LeftButton);
     QTest::mouseClick(Check(Page::IDC_RANDOM_ORDER), Qt::LeftButton);
     qobject_cast<QComboBox*>(m_page.Control(Page::IDC_PLACEMENT))->setCurrentIndex(2);
@@ -164,7 +169,7 @@ TEST_F(ConfigPage1Test, MembersAreReadBackFromWhatTheUserSet) {
     EXPECT_EQ(m_page.m_nPlacement, 2);
 
     // The radio buttons are one exclusive group.
-    QTest::mouseClick(Radio(Page::IDC_GRADATION_RADIO), Qt::LeftButton);
+    ClickRadio(Page::IDC_GRADATION_RADIO);
     EXPECT_FALSE(Radio(Page::IDC_RANDOM_RADIO)->isChecked());
     m_page.DoDataExchange(true);
     EXPECT_EQ(m_page.m_nMode, 1);
