@@ -11,6 +11,7 @@
 #include <string>
 
 #include "DibSurface.h"
+#include "ImagingPlatform.h"
 #include "MessageSink.h"
 
 namespace fuzzing {
@@ -63,6 +64,25 @@ inline void Exercise(DibSurface& surface) {
     surface.DrawTo(*target.m_hMemDC, 3, 2);
     surface.StretchDrawTo(*target.m_hMemDC, 0, 0, 64, 48, true, true);
     asm volatile("" : : "r"(sum));
+}
+
+// One input through one loader: as a file, with message boxes counted, then exercised.
+inline int RunLoader(const uint8_t* data, size_t size, int (DibSurface::*load)(const char*),
+                     PictureDecoder* pDecoder = nullptr) {
+    static CountingSink sink;
+    ImagingPlatform platform;
+    platform.messages = &sink;
+    platform.pictures = pDecoder;
+    ScopedImagingPlatform scope(platform);
+    MemoryFile file(data, size);
+    if (!file.IsOpen()) {
+        return 0;
+    }
+    DibSurface surface;
+    if ((surface.*load)(file.Path()) == 1) {
+        Exercise(surface);
+    }
+    return 0;
 }
 
 }  // namespace fuzzing

@@ -12,11 +12,12 @@
 
 #include "SurfaceLimits.h"
 
-std::optional<PlatformImage> PlatformImageFromQImage(const QImage& source) {
+std::optional<PlatformImage> PlatformImageFromQImage(const QImage& source, bool bKeepAlpha) {
     if (source.isNull() || !IsSupportedSurfaceSize(source.width(), source.height(), 32)) {
         return std::nullopt;
     }
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        source.convertToFormat(bKeepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     PlatformImage out;
     out.width = image.width();
     out.height = image.height();

@@ -17,5 +17,6 @@ public:
 };
 
 class QImage;
-// A Qt image as the imaging code takes it (converted to 32-bit when needed).
-std::optional<PlatformImage> PlatformImageFromQImage(const QImage& image);
+// A Qt image as the imaging code takes it: opaque, or with its alpha kept (non-premultiplied).
+// Nothing for a null image or one larger than any surface.
+std::optional<PlatformImage> PlatformImageFromQImage(const QImage& image, bool bKeepAlpha = false);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "QtDesktopSource.h"
 #include "SurfaceLimits.h"
 
 std::optional<PlatformImage> QtPictureDecoder::Decode(const std::vector<uint8_t>& bytes) {
@@ -34,16 +35,7 @@ std::optional<PlatformImage> QtPictureDecoder::Decode(const std::vector<uint8_t>
     if (image.isNull() || !acceptable(image.size())) {
         return std::nullopt;
     }
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    PlatformImage out;
-    out.width = image.width();
-    out.height = image.height();
-    out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
-    for (int y = 0; y < out.height; ++y) {
-        std::memcpy(out.pixels.data() + static_cast<size_t>(y) * out.width, image.constScanLine(y),
-                    static_cast<size_t>(out.width) * 4);
-    }
-    return out;
+    return PlatformImageFromQImage(image, true);
 }
 
 namespace {

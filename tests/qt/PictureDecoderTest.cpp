@@ -6,15 +6,10 @@
 #include "DibSurface.h"
 #include "Fixtures.h"
 #include "ImagingPlatform.h"
+#include "ImagingTestUtil.h"
 #include "QtPictureDecoder.h"
 
 namespace {
-
-COLORREF At(DibSurface& s, int x, int y) {
-    const uint8_t* p = s.m_pBits + static_cast<size_t>(s.GetHeight() - 1 - y) * s.GetRowStride() +
-                       static_cast<size_t>(x) * 3;
-    return RGB(p[2], p[1], p[0]);
-}
 
 class PictureDecoderTest : public ::testing::Test {
 protected:
@@ -43,10 +38,10 @@ TEST_F(PictureDecoderTest, AGifOf640By480AtNinetySixDpi) {
     ASSERT_EQ(s.LoadImageFile(path.c_str()), 1);
     EXPECT_EQ(s.GetWidth(), 640);
     EXPECT_EQ(s.GetHeight(), 480);
-    EXPECT_EQ(At(s, 0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(At(s, 64, 0), RGB(0, 255, 0));
-    EXPECT_EQ(At(s, 128, 0), RGB(0, 0, 255));
-    EXPECT_EQ(At(s, 639, 479), RGB(255, 0, 0));
+    EXPECT_EQ(testutil::Get(s, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(testutil::Get(s, 64, 0), RGB(0, 255, 0));
+    EXPECT_EQ(testutil::Get(s, 128, 0), RGB(0, 0, 255));
+    EXPECT_EQ(testutil::Get(s, 639, 479), RGB(255, 0, 0));
 }
 
 TEST_F(PictureDecoderTest, TransparentPartsAreBlackAndOnlyTheFirstFrameCounts) {
@@ -58,10 +53,10 @@ TEST_F(PictureDecoderTest, TransparentPartsAreBlackAndOnlyTheFirstFrameCounts) {
         "anim.gif", fixtures::MakeGif(2, 2, {0, 0xFFFFFF, 0x00FF00, 0xFF0000}, {first, second}));
     DibSurface s;
     ASSERT_EQ(s.LoadImageFile(path.c_str()), 1);
-    EXPECT_EQ(At(s, 0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(At(s, 1, 0), RGB(0, 0, 0));
-    EXPECT_EQ(At(s, 0, 1), RGB(0, 0, 0));
-    EXPECT_EQ(At(s, 1, 1), RGB(255, 255, 255));
+    EXPECT_EQ(testutil::Get(s, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(testutil::Get(s, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(testutil::Get(s, 0, 1), RGB(0, 0, 0));
+    EXPECT_EQ(testutil::Get(s, 1, 1), RGB(255, 255, 255));
 }
 
 TEST_F(PictureDecoderTest, PngWithAlphaAndAJpegNamedJpeg) {
@@ -77,9 +72,9 @@ TEST_F(PictureDecoderTest, PngWithAlphaAndAJpegNamedJpeg) {
     ASSERT_EQ(
         s.LoadImageFile(m_dir.Write("a.png", fixtures::Bytes(data.begin(), data.end())).c_str()),
         1);
-    EXPECT_EQ(At(s, 0, 0), RGB(0, 255, 0));
-    EXPECT_EQ(At(s, 1, 0), RGB(0, 0, 0));
-    EXPECT_EQ(At(s, 2, 0), RGB(0x33, 0x66, 0x99));
+    EXPECT_EQ(testutil::Get(s, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(testutil::Get(s, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(testutil::Get(s, 2, 0), RGB(0x33, 0x66, 0x99));
 
     fixtures::JpegOptions o;
     o.width = 24;

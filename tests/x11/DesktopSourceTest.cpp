@@ -13,6 +13,7 @@
 
 #include "DibSurface.h"
 #include "ImagingPlatform.h"
+#include "ImagingTestUtil.h"
 #include "QtDesktopSource.h"
 
 namespace {
@@ -87,12 +88,6 @@ private:
     xcb_screen_t* m_pScreen;
 };
 
-COLORREF At(DibSurface& s, int x, int y) {
-    const uint8_t* p = s.m_pBits + static_cast<size_t>(s.GetHeight() - 1 - y) * s.GetRowStride() +
-                       static_cast<size_t>(x) * 3;
-    return RGB(p[2], p[1], p[0]);
-}
-
 class DesktopSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -112,16 +107,17 @@ TEST_F(DesktopSourceTest, CaptureShowsTheScreenWithItsWindows) {
     const xcb_window_t win = m_x.MapWindow(100, 50, 200, 100, 0x00FF00);
     DibSurface screen(m_size.width(), m_size.height(), 24);
     ASSERT_TRUE(screen.CaptureScreen(0, 0));
-    EXPECT_EQ(At(screen, 10, 10), RGB(0x20, 0x40, 0x80));
-    EXPECT_EQ(At(screen, m_size.width() - 1, m_size.height() - 1), RGB(0xC0, 0xA0, 0x00));
-    EXPECT_EQ(At(screen, 150, 100), RGB(0, 255, 0));
-    EXPECT_EQ(At(screen, 299, 149), RGB(0, 255, 0));
-    EXPECT_EQ(At(screen, 300, 150), RGB(0x20, 0x40, 0x80));
+    EXPECT_EQ(testutil::Get(screen, 10, 10), RGB(0x20, 0x40, 0x80));
+    EXPECT_EQ(testutil::Get(screen, m_size.width() - 1, m_size.height() - 1),
+              RGB(0xC0, 0xA0, 0x00));
+    EXPECT_EQ(testutil::Get(screen, 150, 100), RGB(0, 255, 0));
+    EXPECT_EQ(testutil::Get(screen, 299, 149), RGB(0, 255, 0));
+    EXPECT_EQ(testutil::Get(screen, 300, 150), RGB(0x20, 0x40, 0x80));
 
     // From another screen point: (100, 50) lands on the surface's corner.
     DibSurface part(50, 20, 24);
     ASSERT_TRUE(part.CaptureScreen(100, 50));
-    EXPECT_EQ(At(part, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(testutil::Get(part, 0, 0), RGB(0, 255, 0));
     m_x.Destroy(win);
 }
 
@@ -130,8 +126,8 @@ TEST_F(DesktopSourceTest, TheWallpaperIsPaintedWithoutTheWindows) {
     const xcb_window_t win = m_x.MapWindow(0, 0, 300, 300, 0xFF0000);
     DibSurface desktop(m_size.width(), m_size.height(), 24);
     ASSERT_TRUE(desktop.PaintDesktopInto());
-    EXPECT_EQ(At(desktop, 10, 10), RGB(0x10, 0x20, 0x30));
-    EXPECT_EQ(At(desktop, m_size.width() / 2 + 1, 5), RGB(0x40, 0x50, 0x60));
+    EXPECT_EQ(testutil::Get(desktop, 10, 10), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(testutil::Get(desktop, m_size.width() / 2 + 1, 5), RGB(0x40, 0x50, 0x60));
     m_x.Destroy(win);
 }
 
@@ -141,8 +137,8 @@ TEST_F(DesktopSourceTest, WithoutAPublishedWallpaperTheDesktopIsBlack) {
     DibSurface desktop(64, 48, 24);
     desktop.FillBytes(99);
     ASSERT_TRUE(desktop.PaintDesktopInto());
-    EXPECT_EQ(At(desktop, 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(At(desktop, 63, 47), RGB(0, 0, 0));
+    EXPECT_EQ(testutil::Get(desktop, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(testutil::Get(desktop, 63, 47), RGB(0, 0, 0));
 }
 
 }  // namespace
