@@ -20,7 +20,6 @@ bool SaverApp::InitInstance(int argc, const char* const* argv) {
 }
 
 bool SaverApp::RunConfiguration() {
-    // The configuration sheet is not part of the program yet: configuration mode ends at once,
-    // with the settings untouched and no event loop.
-    return false;
+    m_shell.RunConfiguration();
+    return false;  // the program ends without an event loop
 }

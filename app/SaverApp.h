@@ -9,6 +9,8 @@ public:
     // fills the client area of the window hParent names. bAutoDelete: the window object is
     // deleted once its window is gone. False when no window could be made.
     virtual bool CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) = 0;
+    // Runs the configuration sheet modally over the user's settings; saves them on OK.
+    virtual void RunConfiguration() = 0;
 };
 
 // Chooses the mode from the command line and starts it. The caller runs the event loop when

@@ -64,6 +64,8 @@ bool CVelvetfadeConfigPage1::Create() {
     if (m_bCreated) {
         return true;
     }
+    // A plain background, so that the radio buttons sitting on the group frames match it.
+    setAutoFillBackground(true);
     CreateControls();
     m_bCreated = true;
     DoDataExchange(false);
@@ -200,6 +202,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
     du.SetWidthScale(scale);
     for (const Placed& p : placed) {
         du.Place(p.widget, p.x, p.y, p.w, p.h);
+        p.widget->show();  // the page may already be on screen
     }
     setMinimumSize(du.X(239), du.Y(198));
 }

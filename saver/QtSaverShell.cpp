@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "CVelvetfadeConfigDlg.h"
+#include "ConfigurationMode.h"
+
 #include "FadeSaverWindow.h"
 
 QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
@@ -43,4 +46,10 @@ bool QtSaverShell::CreateSaverWindow(const char* pszName, long hParent, bool bAu
         m_pKeptWindow = std::move(pWindow);
     }
     return true;
+}
+
+void QtSaverShell::RunConfiguration() {
+    RunConfigurationMode(m_profile, m_messages, [](CVelvetfadeConfigDlg& sheet) {
+        return sheet.exec() == QDialog::Accepted;
+    });
 }

@@ -22,6 +22,7 @@ public:
 
     bool IsWindow(long hWnd) const override { return m_display.IsWindow(hWnd); }
     bool CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) override;
+    void RunConfiguration() override;
 
 private:
     // How often the host's preview window is checked for having gone away.

@@ -1,6 +1,7 @@
 #include "Translation.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -15,5 +16,15 @@ void InstallTranslation(QCoreApplication& app) {
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     } else {
         delete pTranslator;
+    }
+    // Qt's own texts (OK, Cancel, the file and colour dialogs), where Qt's translations are
+    // installed.
+    auto* pQtTranslator = new QTranslator(&app);
+    if (pQtTranslator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(pQtTranslator);
+    } else {
+        delete pQtTranslator;
     }
 }

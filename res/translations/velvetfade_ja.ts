@@ -63,4 +63,92 @@ and add again. </source>
 選択数を減らして再度追加してください。</translation>
     </message>
 </context>
+<context>
+    <name>CVelvetfadeConfigPage2</name>
+    <message>
+        <source>Display</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>&amp;Frame rate</source>
+        <translation>フレームレート(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Smoothness of a permeation </source>
+        <translation>透過の滑らかさ(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;The interval before and behind a display</source>
+        <translation>表示前後の間隔(&amp;T)</translation>
+    </message>
+    <message>
+        <source>fps</source>
+        <translation>fps</translation>
+    </message>
+    <message>
+        <source>sec</source>
+        <translation>秒</translation>
+    </message>
+</context>
+<context>
+    <name>CVelvetfadeConfigPage3</name>
+    <message>
+        <source>Details</source>
+        <translation>詳細</translation>
+    </message>
+    <message>
+        <source>&amp;Left button down of a mouse</source>
+        <translation>マウスの左ボタン押下(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Right button down of a mouse</source>
+        <translation>マウスの右ボタン押下(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Movement of a Mouse</source>
+        <translation>マウスの移動(&amp;M)</translation>
+    </message>
+    <message>
+        <source>&amp;Key down</source>
+        <translation>キーの押下(&amp;K)</translation>
+    </message>
+    <message>
+        <source>&amp;Other applications are active. </source>
+        <translation>他のアプリケーションがアクティブ(&amp;O)</translation>
+    </message>
+    <message>
+        <source>The conditions which end a screen saver</source>
+        <translation>スクリーンセーバーを終了する条件</translation>
+    </message>
+    <message>
+        <source>!!! It becomes impossible to end no to remove checks. </source>
+        <translation>※全てのチェックをはずすと終了できなくなります。</translation>
+    </message>
+</context>
+<context>
+    <name>CVelvetfadeConfigPage4</name>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>A screen saver that fades the desktop into colours and pictures.</source>
+        <translation>デスクトップを色と画像へ溶け込ませるスクリーンセーバー</translation>
+    </message>
+    <message>
+        <source>Made by the Velvetfade developers.</source>
+        <translation>Velvetfade 開発者による作品</translation>
+    </message>
+</context>
+<context>
+    <name>CVelvetfadeConfigDlg</name>
+    <message>
+        <source>Setting of Velvetfade</source>
+        <translation>Velvetfade 設定</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved.</source>
+        <translation>設定を保存できませんでした。</translation>
+    </message>
+</context>
 </TS>

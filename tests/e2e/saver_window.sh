@@ -132,9 +132,32 @@ preview_missing_window() {
 }
 
 configuration() {
+    # The sheet opens; Escape leaves the settings as they were (here: no file at all).
     start_saver /c
-    expect_ended "/c" 5
-    [[ ! -e "$(SETTINGS_FILE)" ]] || fail "configuration mode wrote settings"
+    local i
+    for i in $(seq 100); do
+        xdotool search --onlyvisible --name '^Setting of Velvetfade$' >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    xdotool search --onlyvisible --name '^Setting of Velvetfade$' >/dev/null ||
+        fail "no settings sheet appeared"
+    sleep 0.3
+    xdotool key Escape
+    expect_ended "Escape on the sheet" 5
+    [[ ! -e "$(SETTINGS_FILE)" ]] || fail "Cancel wrote settings"
+
+    # OK writes the defaults, with the exit conditions rebuilt.
+    start_saver /c
+    for i in $(seq 100); do
+        xdotool search --onlyvisible --name '^Setting of Velvetfade$' >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    sleep 0.3
+    xdotool key Return
+    expect_ended "OK on the sheet" 5
+    grep -q '^DWORD_0=319$' "$(SETTINGS_FILE)" || fail "OK did not store the settings"
+    grep -q '^DWORD_9=10$' "$(SETTINGS_FILE)" || fail "OK did not store the interval"
+    grep -q '^Num_String=5$' "$(SETTINGS_FILE)" || fail "OK did not store five strings"
 }
 
 start_xvfb

@@ -1,14 +1,18 @@
-// Renders the configuration pages and the colour popup to PNG files, for the documentation.
-// Usage: ui_screenshots OUTPUT_FOLDER [en|ja]   (run on a display, e.g. under Xvfb)
+// Renders the configuration sheet's four pages and the colour popup to PNG files, for the
+// documentation. Usage: ui_screenshots OUTPUT_FOLDER [en|ja]   (run on a display, e.g. Xvfb)
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTabWidget>
 #include <QTranslator>
 
-#include "CVelvetfadeConfigPage1.h"
+#include "CVelvetfadeConfigDlg.h"
 #include "ColorTableMenu.h"
+#include "ImagingPlatform.h"
+#include "QtDesktopSource.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -17,15 +21,25 @@ int main(int argc, char** argv) {
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const QString language = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en");
-    QTranslator translator;
+    QTranslator translator, qtTranslator;
     if (language == QStringLiteral("ja") &&
         translator.load(QStringLiteral(":/translations/velvetfade_ja.qm"))) {
         QCoreApplication::installTranslator(&translator);
+        if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
+                              QStringLiteral("_"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(&qtTranslator);
+        }
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     }
     QDir().mkpath(out);
+    QtBitmapResources resources;
+    ImagingPlatform platform;
+    platform.resources = &resources;
+    ScopedImagingPlatform scope(platform);
 
-    CVelvetfadeConfigPage1 page;
+    CVelvetfadeConfigDlg sheet;
+    CVelvetfadeConfigPage1& page = sheet.m_page1;
     page.m_nMode = 1;
     page.m_nPlacement = 1;
     page.m_bRandomGrad2 = 1;
@@ -35,23 +49,34 @@ int main(int argc, char** argv) {
     page.m_arrFiles = {QStringLiteral("/home/user/Pictures/sunset.jpg"),
                        QStringLiteral("/home/user/Pictures/harbour.gif"),
                        QStringLiteral("/home/user/Pictures/tiles.bmp")};
-    page.Create();
-    page.setWindowTitle(CVelvetfadeConfigPage1::Title());
-    page.adjustSize();
-    page.show();
+    sheet.m_page2.m_nFrameRate = 30;
+    sheet.m_page2.m_nSmoothness = 5;
+    sheet.m_page2.m_nInterval = 10;
+    sheet.m_page3.m_bExitLeftButton = sheet.m_page3.m_bExitKeyDown = 1;
+    sheet.m_page3.m_bExitMouseMove = sheet.m_page3.m_bExitOtherApp = 1;
+    sheet.show();
     app.processEvents();
-    page.grab().save(out + QStringLiteral("/mode-page-%1.png").arg(language));
+    const char* names[] = {"mode", "display", "details", "about"};
+    for (int i = 0; i < 4; ++i) {
+        sheet.Tabs()->setCurrentIndex(i);
+        if (i == 3) {
+            sheet.m_page4.m_picture.m_nPosition = 60;  // mid-fade
+        }
+        app.processEvents();
+        sheet.grab().save(out + QStringLiteral("/sheet-%1-%2.png").arg(names[i], language));
+    }
+    sheet.Tabs()->setCurrentIndex(0);
+    app.processEvents();
 
     // The popup of the first gradation button, with the pointer over the red cell.
     page.m_btnGradColor1.OnClicked();
     app.processEvents();
     ColorPopup* pPopup = page.m_btnGradColor1.Popup();
-    if (pPopup != nullptr) {
+    if (pPopup != nullptr && language == QStringLiteral("en")) {
         QMouseEvent move(QEvent::MouseMove, pPopup->Table().CellRect(13).center() + QPoint(2, 2),
                          QPointF(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(pPopup, &move);
         app.processEvents();
-        // The popup below its button, as the user sees it.
         const QRect button = page.m_btnGradColor1.geometry();
         QImage scene(button.width() + pPopup->width() + 20, button.height() + pPopup->height() + 20,
                      QImage::Format_RGB32);
@@ -61,6 +86,8 @@ int main(int argc, char** argv) {
         painter.drawPixmap(10, 10 + button.height(), pPopup->grab());
         painter.end();
         scene.scaled(scene.size() * 2).save(out + QStringLiteral("/colour-popup.png"));
+    }
+    if (pPopup != nullptr) {
         pPopup->close();
     }
     return 0;

@@ -136,8 +136,10 @@ public:
         long parent;
         bool autoDelete;
     };
+    void RunConfiguration() override { ++configurations; }
     std::vector<Call> calls;
     bool createSucceeds = true;
+    int configurations = 0;
 };
 
 bool Init(FakeShell& shell, std::vector<const char*> args) {
@@ -174,10 +176,14 @@ TEST(SaverAppStart, PreviewModeCreatesAChildThatIsKept) {
     EXPECT_TRUE(dropped.calls[0].autoDelete);
 }
 
-TEST(SaverAppStart, ConfigurationEndsWithoutAnEventLoopOrWindow) {
+TEST(SaverAppStart, ConfigurationRunsTheSheetThenEndsWithoutAnEventLoop) {
     FakeShell shell;
     EXPECT_FALSE(Init(shell, {"/c:5678"}));
     EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(shell.configurations, 1);
+    FakeShell saver;
+    Init(saver, {"/s"});
+    EXPECT_EQ(saver.configurations, 0);
 }
 
 TEST(SaverAppStart, AWindowThatCannotBeCreatedEndsTheProgram) {

@@ -1,0 +1,161 @@
+#include "CVelvetfadeConfigDlg.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "SettingsSlots.h"
+#include "SettingsStore.h"
+
+CVelvetfadeConfigDlg::CVelvetfadeConfigDlg(QWidget* pParent) : QDialog(pParent) {
+    setWindowTitle(Caption());
+    m_pTabs = new QTabWidget(this);
+    m_pTabs->addTab(&m_page1, CVelvetfadeConfigPage1::Title());
+    m_pTabs->addTab(&m_page2, CVelvetfadeConfigPage2::Title());
+    m_pTabs->addTab(&m_page3, CVelvetfadeConfigPage3::Title());
+    m_pTabs->addTab(&m_page4, CVelvetfadeConfigPage4::Title());
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(pButtons, &QDialogButtonBox::accepted, this, &CVelvetfadeConfigDlg::OnOK);
+    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pTabs);
+    pLayout->addWidget(pButtons);
+    connect(m_pTabs, &QTabWidget::currentChanged, this, &CVelvetfadeConfigDlg::OnTabChanged);
+}
+
+CVelvetfadeConfigDlg::~CVelvetfadeConfigDlg() {
+    // The pages are members: take them out of the tab widget before it would delete them.
+    while (m_pTabs->count() > 0) {
+        QWidget* pPage = m_pTabs->widget(0);
+        m_pTabs->removeTab(0);
+        pPage->setParent(nullptr);
+    }
+}
+
+QString CVelvetfadeConfigDlg::Caption() {
+    return tr("Setting of Velvetfade");
+}
+
+void CVelvetfadeConfigDlg::showEvent(QShowEvent* pEvent) {
+    QDialog::showEvent(pEvent);
+    if (m_nCurrent < 0) {
+        OnTabChanged(m_pTabs->currentIndex());
+    }
+}
+
+void CVelvetfadeConfigDlg::CreatePage(int nIndex) {
+    switch (nIndex) {
+        case 0:
+            m_page1.Create();
+            break;
+        case 1:
+            m_page2.Create();
+            break;
+        case 2:
+            m_page3.Create();
+            break;
+        case 3:
+            if (m_page4.IsCreated()) {
+                m_page4.OnSetActive();
+            } else {
+                m_page4.Create();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CVelvetfadeConfigDlg::ReadBack(int nIndex) {
+    switch (nIndex) {
+        case 0:
+            m_page1.DoDataExchange(true);
+            break;
+        case 1:
+            m_page2.DoDataExchange(true);
+            break;
+        case 2:
+            m_page3.DoDataExchange(true);
+            break;
+        case 3:
+            m_page4.OnKillActive();
+            break;
+        default:
+            break;
+    }
+}
+
+void CVelvetfadeConfigDlg::OnTabChanged(int nIndex) {
+    if (m_nCurrent >= 0 && m_nCurrent != nIndex) {
+        ReadBack(m_nCurrent);
+    }
+    m_nCurrent = nIndex;
+    CreatePage(nIndex);
+    adjustSize();
+}
+
+void CVelvetfadeConfigDlg::OnOK() {
+    if (m_nCurrent >= 0) {
+        ReadBack(m_nCurrent);
+    }
+    accept();
+}
+
+void CVelvetfadeConfigDlg::LoadFrom(const SettingsStore& s) {
+    const auto slot = [&s](int n) { return s.GetDWordAt(n); };
+    m_page1.m_nMode = static_cast<int>(slot(SLOT_SCENE_KIND));
+    const uint32_t dwRandom = slot(SLOT_RANDOM_FLAGS);
+    m_page1.m_bRandomSingle = (dwRandom & RANDOM_SINGLE_COLOR) != 0 ? 1 : 0;
+    m_page1.m_bRandomGrad1 = (dwRandom & RANDOM_GRADATION_COLOR1) != 0 ? 1 : 0;
+    m_page1.m_bRandomGrad2 = (dwRandom & RANDOM_GRADATION_COLOR2) != 0 ? 1 : 0;
+    m_page1.m_bRandomOrder = (dwRandom & RANDOM_ORDER) != 0 ? 1 : 0;
+    m_page1.m_btnSingleColor.SetColor(slot(SLOT_SINGLE_COLOR));
+    m_page1.m_btnGradColor1.SetColor(slot(SLOT_GRADATION_COLOR1));
+    m_page1.m_btnGradColor2.SetColor(slot(SLOT_GRADATION_COLOR2));
+    m_page1.m_nPlacement = static_cast<int>(slot(SLOT_PICTURE_PLACEMENT));
+    m_page2.m_nFrameRate = static_cast<int>(slot(SLOT_FRAMES_PER_SECOND));
+    m_page2.m_nSmoothness = static_cast<int>(slot(SLOT_FADE_STEP));
+    m_page2.m_nInterval = static_cast<int>(slot(SLOT_INTERVAL_SECONDS));
+    const uint32_t dwExit = slot(SLOT_EXIT_CONDITIONS);
+    m_page3.m_bExitLeftButton = (dwExit & EXIT_LEFT_BUTTON) != 0 ? 1 : 0;
+    m_page3.m_bExitRightButton = (dwExit & EXIT_RIGHT_BUTTON) != 0 ? 1 : 0;
+    m_page3.m_bExitMouseMove = (dwExit & EXIT_MOUSE_MOVE) != 0 ? 1 : 0;
+    m_page3.m_bExitKeyDown = (dwExit & EXIT_KEY_DOWN) != 0 ? 1 : 0;
+    m_page3.m_bExitOtherApp = (dwExit & EXIT_OTHER_APP_ACTIVE) != 0 ? 1 : 0;
+    for (int i = FIRST_PICTURE_SLOT; i < s.GetStringCount(); ++i) {
+        m_page1.m_arrFiles.append(QString::fromStdString(s.GetStringAt(i)));
+    }
+}
+
+void CVelvetfadeConfigDlg::SaveTo(SettingsStore& s) const {
+    s.SetDWordAt(SLOT_SCENE_KIND, static_cast<uint32_t>(m_page1.m_nMode));
+    uint32_t dwRandom = 0;
+    dwRandom |= m_page1.m_bRandomSingle != 0 ? RANDOM_SINGLE_COLOR : 0;
+    dwRandom |= m_page1.m_bRandomGrad1 != 0 ? RANDOM_GRADATION_COLOR1 : 0;
+    dwRandom |= m_page1.m_bRandomGrad2 != 0 ? RANDOM_GRADATION_COLOR2 : 0;
+    dwRandom |= m_page1.m_bRandomOrder != 0 ? RANDOM_ORDER : 0;
+    s.SetDWordAt(SLOT_RANDOM_FLAGS, dwRandom);
+    s.SetDWordAt(SLOT_SINGLE_COLOR, m_page1.m_btnSingleColor.GetColor());
+    s.SetDWordAt(SLOT_GRADATION_COLOR1, m_page1.m_btnGradColor1.GetColor());
+    s.SetDWordAt(SLOT_GRADATION_COLOR2, m_page1.m_btnGradColor2.GetColor());
+    s.SetDWordAt(SLOT_PICTURE_PLACEMENT, static_cast<uint32_t>(m_page1.m_nPlacement));
+    s.SetDWordAt(SLOT_FRAMES_PER_SECOND, static_cast<uint32_t>(m_page2.m_nFrameRate));
+    s.SetDWordAt(SLOT_FADE_STEP, static_cast<uint32_t>(m_page2.m_nSmoothness));
+    s.SetDWordAt(SLOT_INTERVAL_SECONDS, static_cast<uint32_t>(m_page2.m_nInterval));
+    // The middle button and the hidden cursor are always kept; bits 0-5 come from the boxes.
+    uint32_t dwExit = m_page3.m_bExitLeftButton != 0 ? 0x13F : 0x13D;
+    const auto setBit = [&dwExit](uint32_t bit, int on) {
+        dwExit = on != 0 ? (dwExit | bit) : (dwExit & ~bit);
+    };
+    setBit(EXIT_RIGHT_BUTTON, m_page3.m_bExitRightButton);
+    setBit(EXIT_MOUSE_MOVE, m_page3.m_bExitMouseMove);
+    setBit(EXIT_KEY_DOWN, m_page3.m_bExitKeyDown);
+    setBit(EXIT_OTHER_APP_ACTIVE, m_page3.m_bExitOtherApp);
+    s.SetDWordAt(SLOT_EXIT_CONDITIONS, dwExit);
+    s.SetStringCount(FIRST_PICTURE_SLOT);
+    for (int i = 0; i < m_page1.m_arrFiles.size(); ++i) {
+        s.SetStringAt(FIRST_PICTURE_SLOT + i, m_page1.m_arrFiles[i].toStdString());
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+#include "CVelvetfadeConfigPage1.h"
+#include "CVelvetfadeConfigPage2.h"
+#include "CVelvetfadeConfigPage3.h"
+#include "CVelvetfadeConfigPage4.h"
+
+class QTabWidget;
+class SettingsStore;
+
+// The configuration sheet: Mode, Display, Details and About, with OK and Cancel. A page's
+// controls are made the first time its tab is shown; a page's values are read back from its
+// controls when it is left and, for the page in front, on OK.
+class CVelvetfadeConfigDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CVelvetfadeConfigDlg(QWidget* pParent = nullptr);
+    ~CVelvetfadeConfigDlg() override;
+
+    static QString Caption();
+
+    // Settings record → page members (before the sheet runs) and back (after OK).
+    void LoadFrom(const SettingsStore& settings);
+    void SaveTo(SettingsStore& settings) const;
+
+    QTabWidget* Tabs() const { return m_pTabs; }
+    void OnOK();
+
+    CVelvetfadeConfigPage1 m_page1;
+    CVelvetfadeConfigPage2 m_page2;
+    CVelvetfadeConfigPage3 m_page3;
+    CVelvetfadeConfigPage4 m_page4;
+
+protected:
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    void OnTabChanged(int nIndex);
+    void CreatePage(int nIndex);
+    void ReadBack(int nIndex);
+
+    QTabWidget* m_pTabs = nullptr;
+    int m_nCurrent = -1;
+};

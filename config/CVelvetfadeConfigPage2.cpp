@@ -1,0 +1,179 @@
+#include "CVelvetfadeConfigPage2.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QToolButton>
+#include <algorithm>
+#include <vector>
+
+#include "DialogUnits.h"
+
+CVelvetfadeConfigPage2::CVelvetfadeConfigPage2(QWidget* pParent) : QWidget(pParent) {}
+
+QString CVelvetfadeConfigPage2::Title() {
+    return tr("Display");
+}
+
+QWidget* CVelvetfadeConfigPage2::Control(int nId) const {
+    const auto it = m_controls.find(nId);
+    return it != m_controls.end() ? it->second : nullptr;
+}
+
+QSlider* CVelvetfadeConfigPage2::Slider(int nId) const {
+    return qobject_cast<QSlider*>(Control(nId));
+}
+
+bool CVelvetfadeConfigPage2::Create() {
+    if (m_bCreated) {
+        return true;
+    }
+    DialogUnits du(*this);
+    struct Placed {
+        QWidget* widget;
+        int x, y, w, h;
+        bool fitText;
+    };
+    std::vector<Placed> placed;
+
+    struct Row {
+        const char* group;
+        int top;
+        int slider, spin, label;
+        int spinX, sliderH;
+        const char* unit;
+        void (CVelvetfadeConfigPage2::*delta)(int);
+    } rows[] = {
+        {QT_TR_NOOP("&Frame rate"), 5, IDC_FRAME_RATE, IDC_FRAME_RATE_SPIN, IDC_FRAME_RATE_LABEL,
+         178, 29, QT_TR_NOOP("fps"), &CVelvetfadeConfigPage2::OnDeltaPosFrameRate},
+        {QT_TR_NOOP("&Smoothness of a permeation "), 65, IDC_SMOOTHNESS, IDC_SMOOTHNESS_SPIN,
+         IDC_SMOOTHNESS_LABEL, 179, 30, nullptr, &CVelvetfadeConfigPage2::OnDeltaPosSmoothness},
+        {QT_TR_NOOP("&The interval before and behind a display"), 125, IDC_INTERVAL,
+         IDC_INTERVAL_SPIN, IDC_INTERVAL_LABEL, 178, 30, QT_TR_NOOP("sec"),
+         &CVelvetfadeConfigPage2::OnDeltaPosInterval},
+    };
+    for (const Row& row : rows) {
+        auto* pGroup = new QGroupBox(tr(row.group), this);
+        placed.push_back({pGroup, 5, row.top, 230, 50, false});
+
+        auto* pSlider = new QSlider(Qt::Horizontal, this);
+        pSlider->setRange(0, 100);  // the platform's default range until OnInitDialog sets its own
+        pSlider->setTickPosition(QSlider::TicksBothSides);
+        m_controls[row.slider] = pSlider;
+        placed.push_back({pSlider, 15, row.top + 13, 160, row.sliderH, false});
+        connect(pSlider, &QSlider::valueChanged, this, &CVelvetfadeConfigPage2::OnHScroll);
+
+        // The spin: a left and a right arrow side by side.
+        auto* pSpin = new QWidget(this);
+        auto* pLeft = new QToolButton(pSpin);
+        pLeft->setArrowType(Qt::LeftArrow);
+        pLeft->setObjectName(QStringLiteral("left"));
+        auto* pRight = new QToolButton(pSpin);
+        pRight->setArrowType(Qt::RightArrow);
+        pRight->setObjectName(QStringLiteral("right"));
+        pLeft->setAutoRepeat(true);
+        pRight->setAutoRepeat(true);
+        const auto delta = row.delta;
+        connect(pLeft, &QToolButton::clicked, this, [this, delta] { (this->*delta)(+1); });
+        connect(pRight, &QToolButton::clicked, this, [this, delta] { (this->*delta)(-1); });
+        m_controls[row.spin] = pSpin;
+        placed.push_back({pSpin, row.spinX, row.top + 12, 50, 15, false});
+
+        auto* pLabel = new QLabel(this);
+        pLabel->setAlignment(Qt::AlignCenter);
+        m_controls[row.label] = pLabel;
+        placed.push_back(
+            {pLabel, row.spinX, row.top + 29 + (row.top == 65 ? 1 : 0), 27, 13, false});
+
+        if (row.unit != nullptr) {
+            auto* pUnit = new QLabel(tr(row.unit), this);
+            placed.push_back({pUnit, 209, row.top + 32, 20, 10, true});
+        }
+    }
+
+    double scale = 1.0;
+    for (const Placed& p : placed) {
+        if (p.fitText && du.X(p.w) > 0) {
+            scale = std::max(scale, static_cast<double>(p.widget->sizeHint().width()) / du.X(p.w));
+        }
+    }
+    du.SetWidthScale(scale);
+    for (const Placed& p : placed) {
+        du.Place(p.widget, p.x, p.y, p.w, p.h);
+        p.widget->show();  // the page may already be on screen
+        if (auto* pLeft = p.widget->findChild<QToolButton*>(QStringLiteral("left"))) {
+            auto* pRight = p.widget->findChild<QToolButton*>(QStringLiteral("right"));
+            const int half = p.widget->width() / 2;
+            pLeft->setGeometry(0, 0, half, p.widget->height());
+            pRight->setGeometry(half, 0, p.widget->width() - half, p.widget->height());
+        }
+    }
+    setMinimumSize(du.X(239), du.Y(183));
+
+    m_bCreated = true;
+    // The first exchange happens before the ranges are set, as the page always did: a stored
+    // 0 puts the frame-rate slider at 1 while its label still says 0.
+    const QSignalBlocker b1(Slider(IDC_FRAME_RATE)), b2(Slider(IDC_SMOOTHNESS)),
+        b3(Slider(IDC_INTERVAL));
+    DoDataExchange(false);
+    Slider(IDC_FRAME_RATE)->setRange(1, 60);
+    Slider(IDC_FRAME_RATE)->setTickInterval(5);
+    Slider(IDC_SMOOTHNESS)->setRange(1, 20);
+    Slider(IDC_SMOOTHNESS)->setTickInterval(1);
+    Slider(IDC_INTERVAL)->setRange(0, 60);
+    Slider(IDC_INTERVAL)->setTickInterval(5);
+    ShowMembersInLabels();
+    return true;
+}
+
+void CVelvetfadeConfigPage2::DoDataExchange(bool bSaveAndValidate) {
+    if (!m_bCreated) {
+        return;
+    }
+    const std::pair<int, int*> sliders[] = {{IDC_FRAME_RATE, &m_nFrameRate},
+                                            {IDC_SMOOTHNESS, &m_nSmoothness},
+                                            {IDC_INTERVAL, &m_nInterval}};
+    for (auto [nId, pMember] : sliders) {
+        if (bSaveAndValidate) {
+            *pMember = Slider(nId)->value();
+        } else {
+            // Quietly: a slider's change must not read the others back before they are set.
+            const QSignalBlocker blocker(Slider(nId));
+            Slider(nId)->setValue(*pMember);  // clamped to the slider's range
+        }
+    }
+}
+
+void CVelvetfadeConfigPage2::ShowMembersInLabels() {
+    static_cast<QLabel*>(Control(IDC_FRAME_RATE_LABEL))->setText(QString::number(m_nFrameRate));
+    static_cast<QLabel*>(Control(IDC_SMOOTHNESS_LABEL))->setText(QString::number(m_nSmoothness));
+    static_cast<QLabel*>(Control(IDC_INTERVAL_LABEL))->setText(QString::number(m_nInterval));
+}
+
+void CVelvetfadeConfigPage2::OnHScroll() {
+    if (!m_bCreated) {
+        return;
+    }
+    DoDataExchange(true);
+    ShowMembersInLabels();
+}
+
+void CVelvetfadeConfigPage2::DeltaPos(int& nMember, int nDelta) {
+    nMember += nDelta > 0 ? -1 : 1;
+    DoDataExchange(false);
+    // The spin's scroll notification: the clamped positions come back into the members.
+    OnHScroll();
+}
+
+void CVelvetfadeConfigPage2::OnDeltaPosFrameRate(int nDelta) {
+    DeltaPos(m_nFrameRate, nDelta);
+}
+
+void CVelvetfadeConfigPage2::OnDeltaPosSmoothness(int nDelta) {
+    DeltaPos(m_nSmoothness, nDelta);
+}
+
+void CVelvetfadeConfigPage2::OnDeltaPosInterval(int nDelta) {
+    DeltaPos(m_nInterval, nDelta);
+}

@@ -1,0 +1,62 @@
+#include "CVelvetfadeConfigPage4.h"
+
+#include <QLabel>
+
+#include "ColorTableMenu.h"
+#include "DialogUnits.h"
+#include "ProgramIcon.h"
+
+CVelvetfadeConfigPage4::CVelvetfadeConfigPage4(QWidget* pParent) : QWidget(pParent) {
+    m_picture.hide();
+}
+
+QString CVelvetfadeConfigPage4::Title() {
+    return tr("About");
+}
+
+bool CVelvetfadeConfigPage4::Create() {
+    if (m_bCreated) {
+        return true;
+    }
+    DialogUnits du(*this);
+    const bool bJapanese = UiIsJapanese();
+    m_picture.setParent(this);
+    m_picture.setGeometry(du.X(bJapanese ? 80 : 75), du.Y(bJapanese ? 80 : 85), 128, 32);
+    m_picture.show();
+
+    struct Line {
+        QString text;
+        int x, y, w;
+    } lines[] = {
+        {tr("A screen saver that fades the desktop into colours and pictures."), 60, 151, 119},
+        {VersionLine(), 60, 163, 119},
+        {tr("Made by the Velvetfade developers."), bJapanese ? 60 : 55, 177, bJapanese ? 119 : 130},
+    };
+    int width = du.X(239);
+    for (const Line& line : lines) {
+        auto* pLabel = new QLabel(line.text, this);
+        pLabel->setTextFormat(Qt::PlainText);
+        pLabel->setAlignment(Qt::AlignCenter);
+        // Centred on the template's line, widened where the text needs it.
+        const int w = std::max(du.X(line.w), pLabel->sizeHint().width());
+        const int centre = du.X(line.x) + du.X(line.w) / 2;
+        pLabel->setGeometry(centre - w / 2, du.Y(line.y), w, du.Y(8) + 4);
+        pLabel->show();
+        width = std::max(width, centre + w / 2 + du.X(5));
+    }
+    setMinimumSize(width, du.Y(193));
+
+    m_bCreated = true;
+    m_picture.LoadPictures(FIRST_PICTURE, SECOND_PICTURE);
+    m_picture.ReplaceColor(RGB(255, 0, 255), PaletteColorRef(QPalette::Button));
+    m_picture.StartTimer(TICK_MS);
+    return true;
+}
+
+void CVelvetfadeConfigPage4::OnSetActive() {
+    m_picture.StartTimer(TICK_MS);
+}
+
+void CVelvetfadeConfigPage4::OnKillActive() {
+    m_picture.StopTimer();
+}

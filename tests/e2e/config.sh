@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# End-to-end tests of the configuration mode: the real sheet on Xvfb, driven by the keyboard.
+# Usage: config.sh CASE
+source "$(dirname "$0")/lib.sh"
+
+wait_sheet() {  # TITLE
+    local i w
+    for i in $(seq 100); do
+        # Names compared whole, outside xdotool's regular expressions (which miss UTF-8).
+        for w in $(xdotool search --onlyvisible --name 'Velvetfade' 2>/dev/null); do
+            if [[ "$(xdotool getwindowname "$w")" == "$1" ]]; then
+                sleep 0.3
+                return 0
+            fi
+        done
+        kill -0 "$SAVER_PID" 2>/dev/null || fail "the program ended before showing the sheet"
+        sleep 0.05
+    done
+    fail "no window titled $1 appeared"
+}
+
+escape_leaves_the_file_as_it_was() {
+    write_settings 319 50 1 0 100 $((0x0080FF)) 0 0 0 5
+    add_pictures /nowhere/a.jpg
+    local before
+    before=$(sha256sum "$(SETTINGS_FILE)")
+    start_saver /c
+    wait_sheet 'Setting of Velvetfade'
+    xdotool key alt+s alt+o
+    sleep 0.6  # a mnemonic's button stays pressed for a moment and holds Escape back
+    xdotool key Escape
+    expect_ended "Escape" 5
+    [[ "$(sha256sum "$(SETTINGS_FILE)")" == "$before" ]] || fail "Cancel changed the settings file"
+}
+
+ok_stores_the_mapped_values_and_the_saver_uses_them() {
+    # A gradation scene is stored; the user picks the single colour (orange) and presses OK.
+    write_settings 264 50 1 $((0x18)) 100 $((0x0080FF)) 0 0 3 5
+    add_pictures /nowhere/a.jpg /nowhere/b.gif
+    start_saver /c
+    wait_sheet 'Setting of Velvetfade'
+    xdotool key alt+s
+    sleep 0.6
+    xdotool key Return
+    expect_ended "OK" 5
+    local file
+    file=$(SETTINGS_FILE)
+    local expected
+    for expected in DWORD_0=264 DWORD_1=50 DWORD_2=0 DWORD_3=8 DWORD_4=100 DWORD_5=33023 \
+        DWORD_8=3 DWORD_9=5 Num_DWORD=10 Num_String=7 'String_5=/nowhere/a.jpg' \
+        'String_6=/nowhere/b.gif'; do
+        grep -qx "$expected" "$file" || fail "the settings file lacks $expected: $(cat "$file")"
+    done
+    start_saver /s
+    wait_saver_window
+    wait_pixel 500 400 ff8000 5
+}
+
+japanese_title() {
+    LANG=ja_JP.UTF-8 start_saver /c
+    wait_sheet 'Velvetfade 設定'
+    xdotool key Escape
+    expect_ended "Escape" 5
+}
+
+start_xvfb
+"$1"
+echo "PASS: $1"
