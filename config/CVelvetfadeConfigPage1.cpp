@@ -55,11 +55,6 @@ QStringList CVelvetfadeConfigPage1::FileDialogFilters() {
     return filters;
 }
 
-QWidget* CVelvetfadeConfigPage1::Control(int nId) const {
-    const auto it = m_controls.find(nId);
-    return it != m_controls.end() ? it->second : nullptr;
-}
-
 bool CVelvetfadeConfigPage1::Create() {
     if (m_bCreated) {
         return true;
@@ -83,25 +78,14 @@ bool CVelvetfadeConfigPage1::Create() {
 }
 
 void CVelvetfadeConfigPage1::CreateControls() {
-    DialogUnits du(*this);
-    const bool bJapanese = UiIsJapanese();
     // Every control with its template rectangle; placed at the end, once the widths needed by
     // the texts are known.
-    struct Placed {
-        QWidget* widget;
-        int x, y, w, h;
-        bool fitText;
+    TemplateLayout layout(*this);
+    const bool bJapanese = UiIsJapanese();
+    auto place = [&layout](QWidget* pWidget, int x, int y, int w, int h, bool fitText = false) {
+        layout.Add(pWidget, x, y, w, h, fitText);
     };
-    std::vector<Placed> placed;
-    auto place = [&placed](QWidget* pWidget, int x, int y, int w, int h, bool fitText = false) {
-        placed.push_back({pWidget, x, y, w, h, fitText});
-    };
-    auto add = [this](int nId, QWidget* pWidget) {
-        if (nId != 0) {
-            m_controls[nId] = pWidget;
-        }
-        return pWidget;
-    };
+    auto add = [this](int nId, QWidget* pWidget) { return Register(nId, pWidget); };
 
     // Group frames first: they lie under the radio buttons that sit on their top edges.
     for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 110)}) {
@@ -191,19 +175,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
         setTabOrder(Control(tabOrder[i]), Control(tabOrder[i + 1]));
     }
 
-    // Where a text needs more room than its template width gives, the whole page widens by the
-    // same factor, so nothing is clipped and nothing overlaps.
-    double scale = 1.0;
-    for (const Placed& p : placed) {
-        if (p.fitText && du.X(p.w) > 0) {
-            scale = std::max(scale, static_cast<double>(p.widget->sizeHint().width()) / du.X(p.w));
-        }
-    }
-    du.SetWidthScale(scale);
-    for (const Placed& p : placed) {
-        du.Place(p.widget, p.x, p.y, p.w, p.h);
-        p.widget->show();  // the page may already be on screen
-    }
+    const DialogUnits& du = layout.Apply();
     setMinimumSize(du.X(239), du.Y(198));
 }
 
@@ -229,18 +201,10 @@ void CVelvetfadeConfigPage1::DoDataExchange(bool bSaveAndValidate) {
     if (!m_bCreated) {
         return;
     }
-    const std::pair<int, int*> checks[] = {{IDC_RANDOM_SINGLE, &m_bRandomSingle},
-                                           {IDC_RANDOM_GRAD1, &m_bRandomGrad1},
-                                           {IDC_RANDOM_GRAD2, &m_bRandomGrad2},
-                                           {IDC_RANDOM_ORDER, &m_bRandomOrder}};
-    for (auto [nId, pMember] : checks) {
-        auto* pCheck = qobject_cast<QCheckBox*>(Control(nId));
-        if (bSaveAndValidate) {
-            *pMember = pCheck->isChecked() ? 1 : 0;
-        } else {
-            pCheck->setChecked(*pMember != 0);
-        }
-    }
+    ExchangeChecks(bSaveAndValidate, {{IDC_RANDOM_SINGLE, &m_bRandomSingle},
+                                      {IDC_RANDOM_GRAD1, &m_bRandomGrad1},
+                                      {IDC_RANDOM_GRAD2, &m_bRandomGrad2},
+                                      {IDC_RANDOM_ORDER, &m_bRandomOrder}});
     if (bSaveAndValidate) {
         m_nMode = m_pModeGroup->checkedId();  // -1 when none is checked
         m_nPlacement = m_pPlacement->currentIndex();

@@ -4,9 +4,9 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
-#include <map>
 
 #include "ColorPickerButton.h"
+#include "TemplatePage.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -17,7 +17,7 @@ class QListWidget;
 // colours with their "random" boxes, the picture order and placement, and the picture list.
 // The members hold the values; the controls are made the first time the page is shown
 // (Create) and exchange values with the members through DoDataExchange.
-class CVelvetfadeConfigPage1 : public QWidget {
+class CVelvetfadeConfigPage1 : public QWidget, public ControlMap {
     Q_OBJECT
 
 public:
@@ -71,9 +71,6 @@ public:
     // selection is always added and the message is never needed; it is kept for both languages.
     static QString TooManyFilesMessage();
 
-    // A control by its template id; null before Create.
-    QWidget* Control(int nId) const;
-
     // ---- members
     QListWidget* m_listFiles = nullptr;
     ColorPickerButton m_btnGradColor2;
@@ -95,6 +92,5 @@ private:
     bool m_bCreated = false;
     QButtonGroup* m_pModeGroup = nullptr;
     QComboBox* m_pPlacement = nullptr;
-    std::map<int, QWidget*> m_controls;
     FileDialog m_fileDialog;
 };

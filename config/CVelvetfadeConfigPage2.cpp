@@ -16,11 +16,6 @@ QString CVelvetfadeConfigPage2::Title() {
     return tr("Display");
 }
 
-QWidget* CVelvetfadeConfigPage2::Control(int nId) const {
-    const auto it = m_controls.find(nId);
-    return it != m_controls.end() ? it->second : nullptr;
-}
-
 QSlider* CVelvetfadeConfigPage2::Slider(int nId) const {
     return qobject_cast<QSlider*>(Control(nId));
 }
@@ -29,13 +24,7 @@ bool CVelvetfadeConfigPage2::Create() {
     if (m_bCreated) {
         return true;
     }
-    DialogUnits du(*this);
-    struct Placed {
-        QWidget* widget;
-        int x, y, w, h;
-        bool fitText;
-    };
-    std::vector<Placed> placed;
+    TemplateLayout layout(*this);
 
     struct Row {
         const char* group;
@@ -55,13 +44,13 @@ bool CVelvetfadeConfigPage2::Create() {
     };
     for (const Row& row : rows) {
         auto* pGroup = new QGroupBox(tr(row.group), this);
-        placed.push_back({pGroup, 5, row.top, 230, 50, false});
+        layout.Add(pGroup, 5, row.top, 230, 50);
 
         auto* pSlider = new QSlider(Qt::Horizontal, this);
         pSlider->setRange(0, 100);  // the platform's default range until OnInitDialog sets its own
         pSlider->setTickPosition(QSlider::TicksBothSides);
-        m_controls[row.slider] = pSlider;
-        placed.push_back({pSlider, 15, row.top + 13, 160, row.sliderH, false});
+        Register(row.slider, pSlider);
+        layout.Add(pSlider, 15, row.top + 13, 160, row.sliderH);
         connect(pSlider, &QSlider::valueChanged, this, &CVelvetfadeConfigPage2::OnHScroll);
 
         // The spin: a left and a right arrow side by side.
@@ -77,37 +66,29 @@ bool CVelvetfadeConfigPage2::Create() {
         const auto delta = row.delta;
         connect(pLeft, &QToolButton::clicked, this, [this, delta] { (this->*delta)(+1); });
         connect(pRight, &QToolButton::clicked, this, [this, delta] { (this->*delta)(-1); });
-        m_controls[row.spin] = pSpin;
-        placed.push_back({pSpin, row.spinX, row.top + 12, 50, 15, false});
+        Register(row.spin, pSpin);
+        layout.Add(pSpin, row.spinX, row.top + 12, 50, 15);
 
         auto* pLabel = new QLabel(this);
         pLabel->setAlignment(Qt::AlignCenter);
-        m_controls[row.label] = pLabel;
-        placed.push_back(
-            {pLabel, row.spinX, row.top + 29 + (row.top == 65 ? 1 : 0), 27, 13, false});
+        Register(row.label, pLabel);
+        layout.Add(pLabel, row.spinX, row.top + 29 + (row.top == 65 ? 1 : 0), 27, 13);
 
         if (row.unit != nullptr) {
             auto* pUnit = new QLabel(tr(row.unit), this);
-            placed.push_back({pUnit, 209, row.top + 32, 20, 10, true});
+            layout.Add(pUnit, 209, row.top + 32, 20, 10, true);
         }
     }
 
-    double scale = 1.0;
-    for (const Placed& p : placed) {
-        if (p.fitText && du.X(p.w) > 0) {
-            scale = std::max(scale, static_cast<double>(p.widget->sizeHint().width()) / du.X(p.w));
-        }
-    }
-    du.SetWidthScale(scale);
-    for (const Placed& p : placed) {
-        du.Place(p.widget, p.x, p.y, p.w, p.h);
-        p.widget->show();  // the page may already be on screen
-        if (auto* pLeft = p.widget->findChild<QToolButton*>(QStringLiteral("left"))) {
-            auto* pRight = p.widget->findChild<QToolButton*>(QStringLiteral("right"));
-            const int half = p.widget->width() / 2;
-            pLeft->setGeometry(0, 0, half, p.widget->height());
-            pRight->setGeometry(half, 0, p.widget->width() - half, p.widget->height());
-        }
+    const DialogUnits& du = layout.Apply();
+    // The two arrows of each spin split it in half.
+    for (int nId : {IDC_FRAME_RATE_SPIN, IDC_SMOOTHNESS_SPIN, IDC_INTERVAL_SPIN}) {
+        QWidget* pSpin = Control(nId);
+        auto* pLeft = pSpin->findChild<QToolButton*>(QStringLiteral("left"));
+        auto* pRight = pSpin->findChild<QToolButton*>(QStringLiteral("right"));
+        const int half = pSpin->width() / 2;
+        pLeft->setGeometry(0, 0, half, pSpin->height());
+        pRight->setGeometry(half, 0, pSpin->width() - half, pSpin->height());
     }
     setMinimumSize(du.X(239), du.Y(183));
 

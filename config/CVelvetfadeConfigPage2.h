@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QWidget>
-#include <map>
+
+#include "TemplatePage.h"
 
 class QLabel;
 class QSlider;
 
 // The Display page: frame rate, smoothness of the cross-fade and the interval, each with a
 // slider, a pair of arrows that move it by one, and a label with the number.
-class CVelvetfadeConfigPage2 : public QWidget {
+class CVelvetfadeConfigPage2 : public QWidget, public ControlMap {
     Q_OBJECT
 
 public:
@@ -33,7 +34,6 @@ public:
     bool Create();
     bool IsCreated() const { return m_bCreated; }
     void DoDataExchange(bool bSaveAndValidate);
-    QWidget* Control(int nId) const;
     QSlider* Slider(int nId) const;
 
     // A spin arrow: delta > 0 subtracts one, otherwise adds one (the left arrow reports a
@@ -53,5 +53,4 @@ private:
     void ShowMembersInLabels();
 
     bool m_bCreated = false;
-    std::map<int, QWidget*> m_controls;
 };

@@ -15,23 +15,12 @@ QString CVelvetfadeConfigPage3::Title() {
     return tr("Details");
 }
 
-QWidget* CVelvetfadeConfigPage3::Control(int nId) const {
-    const auto it = m_controls.find(nId);
-    return it != m_controls.end() ? it->second : nullptr;
-}
-
 bool CVelvetfadeConfigPage3::Create() {
     if (m_bCreated) {
         return true;
     }
-    DialogUnits du(*this);
+    TemplateLayout layout(*this);
     const bool bJapanese = UiIsJapanese();
-    struct Placed {
-        QWidget* widget;
-        int x, y, w, h;
-        bool fitText;
-    };
-    std::vector<Placed> placed;
 
     // Creation order is the tab order: by id, although 1020 sits above 1019 on screen.
     struct Box {
@@ -46,28 +35,16 @@ bool CVelvetfadeConfigPage3::Create() {
         {IDC_EXIT_OTHER_APP, QT_TR_NOOP("&Other applications are active. "), 80, 115},
     };
     for (const Box& b : boxes) {
-        auto* pCheck = new QCheckBox(tr(b.text), this);
-        m_controls[b.id] = pCheck;
-        placed.push_back({pCheck, 15, b.y, bJapanese ? 125 : b.w, 15, true});
+        layout.Add(Register(b.id, new QCheckBox(tr(b.text), this)), 15, b.y, bJapanese ? 125 : b.w,
+                   15, true);
     }
     auto* pGroup = new QGroupBox(tr("The conditions which end a screen saver"), this);
     pGroup->lower();  // under the check boxes it frames
-    placed.push_back({pGroup, 5, 5, bJapanese ? 165 : 185, 135, false});
+    layout.Add(pGroup, 5, 5, bJapanese ? 165 : 185, 135);
     auto* pWarning = new QLabel(tr("!!! It becomes impossible to end no to remove checks. "), this);
     pWarning->setTextFormat(Qt::PlainText);
-    placed.push_back({pWarning, 10, 125, bJapanese ? 155 : 175, 10, true});
-
-    double scale = 1.0;
-    for (const Placed& p : placed) {
-        if (p.fitText && du.X(p.w) > 0) {
-            scale = std::max(scale, static_cast<double>(p.widget->sizeHint().width()) / du.X(p.w));
-        }
-    }
-    du.SetWidthScale(scale);
-    for (const Placed& p : placed) {
-        du.Place(p.widget, p.x, p.y, p.w, p.h);
-        p.widget->show();  // the page may already be on screen
-    }
+    layout.Add(pWarning, 10, 125, bJapanese ? 155 : 175, 10, true);
+    const DialogUnits& du = layout.Apply();
     // The group box must hold the widened texts too.
     pGroup->resize(std::max(pGroup->width(), pWarning->x() + pWarning->width() + du.X(5)),
                    pGroup->height());
@@ -82,17 +59,9 @@ void CVelvetfadeConfigPage3::DoDataExchange(bool bSaveAndValidate) {
     if (!m_bCreated) {
         return;
     }
-    const std::pair<int, int*> checks[] = {{IDC_EXIT_LEFT_BUTTON, &m_bExitLeftButton},
-                                           {IDC_EXIT_RIGHT_BUTTON, &m_bExitRightButton},
-                                           {IDC_EXIT_MOUSE_MOVE, &m_bExitMouseMove},
-                                           {IDC_EXIT_KEY_DOWN, &m_bExitKeyDown},
-                                           {IDC_EXIT_OTHER_APP, &m_bExitOtherApp}};
-    for (auto [nId, pMember] : checks) {
-        auto* pCheck = static_cast<QCheckBox*>(Control(nId));
-        if (bSaveAndValidate) {
-            *pMember = pCheck->isChecked() ? 1 : 0;
-        } else {
-            pCheck->setChecked(*pMember != 0);
-        }
-    }
+    ExchangeChecks(bSaveAndValidate, {{IDC_EXIT_LEFT_BUTTON, &m_bExitLeftButton},
+                                      {IDC_EXIT_RIGHT_BUTTON, &m_bExitRightButton},
+                                      {IDC_EXIT_MOUSE_MOVE, &m_bExitMouseMove},
+                                      {IDC_EXIT_KEY_DOWN, &m_bExitKeyDown},
+                                      {IDC_EXIT_OTHER_APP, &m_bExitOtherApp}});
 }

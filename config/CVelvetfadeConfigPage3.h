@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QWidget>
-#include <map>
+
+#include "TemplatePage.h"
 
 // The Details page: which inputs end the running saver, one check box each.
-class CVelvetfadeConfigPage3 : public QWidget {
+class CVelvetfadeConfigPage3 : public QWidget, public ControlMap {
     Q_OBJECT
 
 public:
@@ -24,7 +25,6 @@ public:
     bool Create();
     bool IsCreated() const { return m_bCreated; }
     void DoDataExchange(bool bSaveAndValidate);
-    QWidget* Control(int nId) const;
 
     int m_bExitLeftButton = 0;
     int m_bExitRightButton = 0;
@@ -34,5 +34,4 @@ public:
 
 private:
     bool m_bCreated = false;
-    std::map<int, QWidget*> m_controls;
 };
