@@ -8,8 +8,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <algorithm>
-#include <vector>
 
 #include "DialogUnits.h"
 #include "ProgramIcon.h"

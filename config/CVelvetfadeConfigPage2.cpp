@@ -5,8 +5,6 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
-#include <algorithm>
-#include <vector>
 
 #include "DialogUnits.h"
 

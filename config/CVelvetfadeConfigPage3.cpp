@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <algorithm>
-#include <vector>
 
 #include "DialogUnits.h"
 #include "ProgramIcon.h"

@@ -443,7 +443,10 @@ int DeviceContext::StretchDIBits(int x, int y, int dw, int dh, int sx, int sy, i
     const int firstCol = identity ? static_cast<int>(sx + (clipLeft - x0) + firstDrawn)
                                   : cols[static_cast<size_t>(firstDrawn)];
 
-    std::vector<uint32_t> line(static_cast<size_t>(drawnCount));
+    // Unscaled 24-bit rows, the frame's way to the window and a picture's to the frame, are
+    // copied or converted directly; only the other cases go through a row of whole pixels.
+    const bool direct = identity && src.bitCount == 24;
+    std::vector<uint32_t> line(direct ? 0 : static_cast<size_t>(drawnCount));
     const int bytesPerPixel = m_target.bitCount / 8;
     int rows = 0;
     for (int64_t dy = clipTop; dy < clipBottom; ++dy) {
@@ -454,10 +457,9 @@ int DeviceContext::StretchDIBits(int x, int y, int dw, int dh, int sx, int sy, i
         }
         uint8_t* dst = m_target.Row(static_cast<int>(dy)) + (clipLeft + firstDrawn) * bytesPerPixel;
         const uint8_t* srcRow = src.Row(bits, static_cast<int>(row));
-        if (identity && src.bitCount == 24 && m_target.bitCount == 24) {
+        if (direct && m_target.bitCount == 24) {
             std::memcpy(dst, srcRow + 3 * firstCol, static_cast<size_t>(drawnCount) * 3);
-        } else if (identity && src.bitCount == 24 && m_target.bitCount == 32) {
-            // The window's own format: every presented frame comes this way.
+        } else if (direct) {
             pixelrows::Bgr24ToBgrx32(srcRow + 3 * firstCol, dst, drawnCount);
         } else {
             src.FetchRow(srcRow, pCols, firstCol, drawnCount, line.data());
