@@ -1,6 +1,12 @@
 #include "SaverApp.h"
 
-bool SaverApp::InitInstance(int argc, const char* const* argv) {
+#include "XScreenSaverOptions.h"
+
+namespace {
+constexpr const char* SAVER_NAME = "Velvetfade";
+}
+
+bool SaverApp::InitInstance(int argc, const char* const* argv, const char* pszHostWindow) {
     SaverCommandLineInfo cmdInfo(m_shell);
     ParseCommandLine(argc, argv, cmdInfo);
     m_mode = ChooseMode(cmdInfo);
@@ -9,14 +15,72 @@ bool SaverApp::InitInstance(int argc, const char* const* argv) {
         case SaverMode::Preview:
             // A preview request whose handle was dropped still lands here with a null parent:
             // the window then covers the screen, but is not deleted with its window.
-            return m_shell.CreateSaverWindow("Velvetfade", cmdInfo.m_hPreviewParent, false);
+            return m_shell.CreateSaverWindow(SAVER_NAME, cmdInfo.m_hPreviewParent, false) ||
+                   Fail("the saver window could not be created.");
         case SaverMode::Configure:
             return RunConfiguration();
         case SaverMode::Saver:
-            break;
+        case SaverMode::Host:
+        case SaverMode::Window:
+            break;  // ChooseMode leaves these to XScreenSaver's conventions
+    }
+    const bool bStarted = StartForXScreenSaver(argc, argv, pszHostWindow, cmdInfo.m_bSaver);
+    if (m_bHandled) {
+        return bStarted;
     }
     // Without a window nothing would ever end the event loop, so end the program instead.
-    return m_shell.CreateSaverWindow("Velvetfade", 0, true);
+    return m_shell.CreateSaverWindow(SAVER_NAME, 0, true) ||
+           Fail("the saver window could not be created.");
+}
+
+bool SaverApp::StartForXScreenSaver(int argc, const char* const* argv, const char* pszHostWindow,
+                                    bool bSaverFlag) {
+    const XScreenSaverOptions options = ParseXScreenSaverOptions(argc, argv);
+    const bool bHostSet = pszHostWindow != nullptr && pszHostWindow[0] != '\0';
+    // The host's window counts with --root, and on its own unless /s asked for full screen.
+    const bool bUseHostWindow =
+        !options.bWindowId && bHostSet && (options.bRoot || (!options.Any() && !bSaverFlag));
+    if (!options.bWindowId && !options.bRoot && !options.bOwnWindow && !bUseHostWindow) {
+        return false;
+    }
+    m_bHandled = true;
+
+    if (options.bWindowId) {
+        m_mode = SaverMode::Host;
+        if (!options.windowId) {
+            return Fail("--window-id needs a window number, decimal or 0x-hex, not \"" +
+                        options.strWindowIdText + "\".");
+        }
+        if (!m_shell.IsWindow(*options.windowId)) {
+            return Fail("there is no window " + options.strWindowIdText + ".");
+        }
+        return StartHosted(*options.windowId);
+    }
+    if (bUseHostWindow) {
+        m_mode = SaverMode::Host;
+        const std::optional<long> hHost = ParseWindowNumber(pszHostWindow);
+        if (!hHost || !m_shell.IsWindow(*hHost)) {
+            return Fail(std::string("XSCREENSAVER_WINDOW=\"") + pszHostWindow +
+                        "\" names no window.");
+        }
+        return StartHosted(*hHost);
+    }
+    if (options.bRoot) {
+        m_mode = SaverMode::Host;
+        return StartHosted(0);
+    }
+    m_mode = SaverMode::Window;
+    return m_shell.CreateOwnWindow(SAVER_NAME) || Fail("the window could not be created.");
+}
+
+bool SaverApp::StartHosted(long hHost) {
+    return m_shell.CreateHostedWindow(SAVER_NAME, hHost) ||
+           Fail("the saver window could not be created.");
+}
+
+bool SaverApp::Fail(std::string strMessage) {
+    m_strFailure = std::move(strMessage);
+    return false;
 }
 
 bool SaverApp::RunConfiguration() {

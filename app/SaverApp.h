@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "SaverCommandLineInfo.h"
 
 // What the application needs from the windowing side to start a mode.
@@ -9,6 +11,12 @@ public:
     // fills the client area of the window hParent names. bAutoDelete: the window object is
     // deleted once its window is gone. False when no window could be made.
     virtual bool CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) = 0;
+    // Runs the show inside a screen-saver host's window until the program is ended: no input
+    // ends it and the host's cursor stays. hHost 0 stands for the root window, where the show
+    // lies beneath every other window. False when no window could be made.
+    virtual bool CreateHostedWindow(const char* pszName, long hHost) = 0;
+    // Runs the show in an ordinary resizable window that closes like any other.
+    virtual bool CreateOwnWindow(const char* pszName) = 0;
     // Runs the configuration sheet modally over the user's settings; saves them on OK.
     virtual void RunConfiguration() = 0;
 };
@@ -19,14 +27,26 @@ class SaverApp {
 public:
     explicit SaverApp(SaverShell& shell) : m_shell(shell) {}
 
-    // argv as the program received it; argv[0] is the program itself.
-    bool InitInstance(int argc, const char* const* argv);
+    // argv as the program received it; argv[0] is the program itself. pszHostWindow: the value
+    // of $XSCREENSAVER_WINDOW, null when it is not set.
+    bool InitInstance(int argc, const char* const* argv, const char* pszHostWindow = nullptr);
 
     SaverMode GetMode() const { return m_mode; }
+    // Why InitInstance returned false; empty when the program simply has nothing more to do.
+    const std::string& FailureMessage() const { return m_strFailure; }
 
 private:
     bool RunConfiguration();
+    // XScreenSaver's conventions decide where the show runs when the command line or the
+    // environment gives them; m_bHandled says whether they did. False when they did not apply
+    // or failed.
+    bool StartForXScreenSaver(int argc, const char* const* argv, const char* pszHostWindow,
+                              bool bSaverFlag);
+    bool StartHosted(long hHost);
+    bool Fail(std::string strMessage);
 
     SaverShell& m_shell;
     SaverMode m_mode = SaverMode::Saver;
+    bool m_bHandled = false;
+    std::string m_strFailure;
 };

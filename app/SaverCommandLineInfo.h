@@ -19,7 +19,9 @@ private:
     const WindowQuery& m_windows;
 };
 
-enum class SaverMode { Saver, Preview, Configure };
+// Saver: full screen. Host: inside a screen-saver host's window (XScreenSaver). Window: an
+// ordinary window of our own.
+enum class SaverMode { Saver, Preview, Configure, Host, Window };
 
 // Preview wins over configuration; everything else is saver mode.
 SaverMode ChooseMode(const SaverCommandLineInfo& info);

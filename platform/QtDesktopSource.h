@@ -8,6 +8,13 @@ class QtDesktopSource : public DesktopSource {
 public:
     std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) override;
     std::optional<PlatformImage> DesktopPicture(int width, int height) override;
+
+    // From now on the screen is this picture instead of a grab: a screen-saver host has already
+    // covered the real screen and left its own screenshot of it.
+    void UseScreenshot(PlatformImage screenshot) { m_screenshot = std::move(screenshot); }
+
+private:
+    std::optional<PlatformImage> m_screenshot;
 };
 
 // Embedded pictures from the program's Qt resources, ":/bitmaps/<id>" in any format Qt reads.

@@ -20,32 +20,62 @@ QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
 QtSaverShell::~QtSaverShell() = default;
 
 bool QtSaverShell::CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) {
-    auto pWindow = std::make_unique<FadeSaverWindow>();
-    if (!pWindow->CreateSaver(m_profile, QString::fromUtf8(pszName),
+    return Create(
+        pszName, hParent != 0 ? SaverWindow::Placement::InHost : SaverWindow::Placement::FullScreen,
+        hParent, bAutoDelete);
+}
+
+bool QtSaverShell::CreateHostedWindow(const char* pszName, long hHost) {
+    if (hHost == 0 || hHost == m_display.RootWindow()) {
+        return Create(pszName, SaverWindow::Placement::OnDesktop, 0, true);
+    }
+    // The host has already covered the screen; what was on it is in the host's screenshot,
+    // whose size is then the screen's.
+    QSize screenSize;
+    if (std::optional<PlatformImage> screenshot = m_display.HostScreenshot(hHost)) {
+        screenSize = QSize(screenshot->width, screenshot->height);
+        m_desktop.UseScreenshot(std::move(*screenshot));
+    }
+    return Create(pszName, SaverWindow::Placement::InHost, hHost, false, screenSize);
+}
+
+bool QtSaverShell::CreateOwnWindow(const char* pszName) {
+    return Create(pszName, SaverWindow::Placement::OwnWindow, 0, true);
+}
+
+bool QtSaverShell::Create(const char* pszName, SaverWindow::Placement placement, long hParent,
+                          bool bAutoDelete, QSize screenSize) {
+    auto pWindow = std::make_unique<FadeSaverWindow>(SteadyTickCount, nullptr, screenSize);
+    if (!pWindow->CreateSaver(m_profile, QString::fromUtf8(pszName), placement,
                               static_cast<unsigned long>(hParent), bAutoDelete)) {
         return false;
     }
     QObject::connect(pWindow.get(), &SaverWindow::saverDestroyed, QCoreApplication::instance(),
                      &QCoreApplication::quit, Qt::QueuedConnection);
-
-    if (hParent != 0) {
-        // Nothing tells a child window that its foreign parent was destroyed; ask the server.
-        SaverWindow* pWatched = pWindow.get();
-        QObject::connect(&m_hostWatch, &QTimer::timeout, pWatched, [this, pWatched, hParent] {
-            if (!m_display.IsWindow(hParent)) {
-                m_hostWatch.stop();
-                pWatched->ForceClose();
-            }
-        });
-        m_hostWatch.start(HOST_WATCH_MS);
+    if (placement == SaverWindow::Placement::InHost) {
+        WatchHost(pWindow.get(), hParent);
     }
-
     if (bAutoDelete) {
         pWindow.release();  // deletes itself when closed
     } else {
         m_pKeptWindow = std::move(pWindow);
     }
     return true;
+}
+
+void QtSaverShell::WatchHost(SaverWindow* pWindow, long hHost) {
+    // Nothing tells a child window that its foreign parent was destroyed or resized; ask the
+    // server.
+    QObject::connect(&m_hostWatch, &QTimer::timeout, pWindow, [this, pWindow, hHost] {
+        const std::optional<X11Display::Size> size = m_display.WindowSize(hHost);
+        if (!size) {
+            m_hostWatch.stop();
+            pWindow->ForceClose();
+            return;
+        }
+        pWindow->FitHost(size->width, size->height);
+    });
+    m_hostWatch.start(HOST_WATCH_MS);
 }
 
 void QtSaverShell::RunConfiguration() {

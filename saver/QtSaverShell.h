@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QTimer>
 #include <memory>
 
@@ -9,12 +10,11 @@
 #include "QtMessageSink.h"
 #include "QtPictureDecoder.h"
 #include "SaverApp.h"
+#include "SaverWindow.h"
 #include "X11Display.h"
 
-class SaverWindow;
-
 // Starts the modes on Qt and X11: the saver window with the user's settings file, and the
-// watch over the host's preview window.
+// watch over a host's window.
 class QtSaverShell : public SaverShell {
 public:
     QtSaverShell();
@@ -22,10 +22,16 @@ public:
 
     bool IsWindow(long hWnd) const override { return m_display.IsWindow(hWnd); }
     bool CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) override;
+    bool CreateHostedWindow(const char* pszName, long hHost) override;
+    bool CreateOwnWindow(const char* pszName) override;
     void RunConfiguration() override;
 
 private:
-    // How often the host's preview window is checked for having gone away.
+    bool Create(const char* pszName, SaverWindow::Placement placement, long hParent,
+                bool bAutoDelete, QSize screenSize = {});
+    void WatchHost(SaverWindow* pWindow, long hHost);
+
+    // How often the host's window is checked for having gone away or changed its size.
     static constexpr int HOST_WATCH_MS = 250;
 
     X11Display m_display;

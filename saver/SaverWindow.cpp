@@ -52,14 +52,40 @@ int SaverWindow::FramePeriodMs(uint32_t dwFramesPerSecond) {
     return static_cast<int>(std::max<uint32_t>(1000 / dwFps, 1));
 }
 
-bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, unsigned long hParent,
-                              bool bAutoDelete) {
+bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, Placement placement,
+                              unsigned long hParent, bool bAutoDelete) {
     m_settings.ExchangeProfile(profile, true);
     m_bAutoDelete = bAutoDelete;
+    m_placement = placement;
     setAttribute(Qt::WA_DeleteOnClose, bAutoDelete);
     setWindowTitle(strName);
+    if (placement != Placement::FullScreen) {
+        // Only the full-screen saver is ended by input; elsewhere the host or the user decides,
+        // and the cursor stays as it is.
+        m_settings.SetDWordAt(SLOT_EXIT_CONDITIONS, 0);
+    }
+    if (placement == Placement::InHost || placement == Placement::OnDesktop) {
+        // Qt gives every enabled window an arrow cursor of its own, which would show over a
+        // host that hides its cursor. A disabled one leaves the cursor unset, so the window
+        // below decides; it takes no input, which nothing here needs.
+        setEnabled(false);
+    }
 
-    const bool bCreated = hParent != 0 ? CreateChildOf(hParent) : CreateFullScreen();
+    bool bCreated = false;
+    switch (placement) {
+        case Placement::FullScreen:
+            bCreated = CreateFullScreen();
+            break;
+        case Placement::InHost:
+            bCreated = CreateChildOf(hParent);
+            break;
+        case Placement::OnDesktop:
+            bCreated = CreateOnDesktop();
+            break;
+        case Placement::OwnWindow:
+            bCreated = CreateOwnWindow();
+            break;
+    }
     if (!bCreated) {
         return false;
     }
@@ -86,13 +112,10 @@ bool SaverWindow::CreateFullScreen() {
 }
 
 bool SaverWindow::CreateChildOf(unsigned long hParent) {
-    QWindow* pHost = QWindow::fromWinId(static_cast<WId>(hParent));
+    QWindow* pHost = hParent != 0 ? QWindow::fromWinId(static_cast<WId>(hParent)) : nullptr;
     if (pHost == nullptr) {
         return false;
     }
-    // In the host's window no input ends the show and the cursor stays as the host has it.
-    m_settings.SetDWordAt(SLOT_EXIT_CONDITIONS, 0);
-    m_hParent = hParent;
     m_pHost = pHost;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     winId();  // create the native window so that it can be reparented
@@ -109,6 +132,46 @@ bool SaverWindow::CreateChildOf(unsigned long hParent) {
     setGeometry(0, 0, size->width, size->height);
     show();
     return true;
+}
+
+bool SaverWindow::CreateOnDesktop() {
+    QScreen* pScreen = QGuiApplication::primaryScreen();
+    if (pScreen == nullptr) {
+        return false;
+    }
+    // Out of the window manager's hands and at the bottom of the stack: every window stays
+    // above it, as over the root window's own background.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint |
+                   Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setGeometry(pScreen->geometry());
+    show();
+    lower();
+    return true;
+}
+
+bool SaverWindow::CreateOwnWindow() {
+    QScreen* pScreen = QGuiApplication::primaryScreen();
+    if (pScreen == nullptr) {
+        return false;
+    }
+    setWindowFlags(Qt::Window);
+    setMinimumSize(MIN_OWN_WINDOW_WIDTH, MIN_OWN_WINDOW_HEIGHT);
+    // Two thirds of the screen, centred: the whole frame in the screen's proportions.
+    const QRect available = pScreen->availableGeometry();
+    QRect frame(0, 0, available.width() * 2 / 3, available.height() * 2 / 3);
+    frame.moveCenter(available.center());
+    setGeometry(frame);
+    show();
+    activateWindow();
+    return true;
+}
+
+void SaverWindow::FitHost(int width, int height) {
+    if (m_placement == Placement::InHost && width > 0 && height > 0 &&
+        size() != QSize(width, height)) {
+        setGeometry(0, 0, width, height);
+    }
 }
 
 int SaverWindow::OnCreate() {
@@ -172,6 +235,14 @@ void SaverWindow::mouseMoveEvent(QMouseEvent* pEvent) {
 }
 
 void SaverWindow::keyPressEvent(QKeyEvent* pEvent) {
+    if (m_placement == Placement::OwnWindow) {
+        // Escape or Q closes a window of our own, as in XScreenSaver's display modes.
+        if (pEvent->key() == Qt::Key_Escape || pEvent->key() == Qt::Key_Q) {
+            ForceClose();
+        }
+        pEvent->accept();
+        return;
+    }
     // Every key counts, modifiers such as Alt on their own included.
     EndSaverIf(EXIT_KEY_DOWN);
     pEvent->accept();
@@ -192,8 +263,8 @@ void SaverWindow::OnApplicationStateChanged(Qt::ApplicationState state) {
 
 void SaverWindow::closeEvent(QCloseEvent* pEvent) {
     // A close request from the window manager or the keyboard (Alt+F4) is not an exit
-    // condition: only the saver's own decision closes it.
-    if (!m_bCloseRequested) {
+    // condition: only the saver's own decision closes it. A window of our own closes normally.
+    if (!m_bCloseRequested && m_placement != Placement::OwnWindow) {
         pEvent->ignore();
         return;
     }

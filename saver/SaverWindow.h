@@ -9,25 +9,46 @@
 class ProfileStore;
 class QWindow;
 
-// The window the show runs in: full-screen and top-most, or a child filling the host's preview
-// window. It loads the settings, paces the frames with a timer, hides the cursor and ends the
-// saver on the configured input events. It draws nothing itself but black; the show is added
-// by a derived class.
+// The window the show runs in: full-screen and top-most, a child filling a host's window, beneath
+// every other window on the desktop, or an ordinary window. It loads the settings, paces the
+// frames with a timer and, full-screen, hides the cursor and ends the saver on the configured
+// input events. It draws nothing itself but black; the show is added by a derived class.
 class SaverWindow : public QWidget {
     Q_OBJECT
 
 public:
     // Time after creation during which no input ends the saver.
     static constexpr uint32_t EXIT_GRACE_MS = 1500;
+    // A window of our own cannot be made smaller than this.
+    static constexpr int MIN_OWN_WINDOW_WIDTH = 160;
+    static constexpr int MIN_OWN_WINDOW_HEIGHT = 120;
+
+    enum class Placement {
+        FullScreen,  // top-most over the primary screen; the configured input ends it
+        InHost,      // a child filling a host's window (a preview, or XScreenSaver's window)
+        OnDesktop,   // over the primary screen beneath every other window, like the root window
+        OwnWindow,   // an ordinary resizable window that closes like any other
+    };
 
     explicit SaverWindow(TickSource tick = SteadyTickCount);
     ~SaverWindow() override;
 
     // Loads the settings from profile and creates the window. hParent: the X window id of the
-    // host's preview window, or 0 for full-screen. bAutoDelete: the object deletes itself once
-    // its window is closed. False when the window could not be made.
+    // host's window for InHost, else unused. bAutoDelete: the object deletes itself once its
+    // window is closed. False when the window could not be made. Away from full screen no input
+    // ends the show.
+    bool CreateSaver(ProfileStore& profile, const QString& strName, Placement placement,
+                     unsigned long hParent, bool bAutoDelete);
+    // The Windows command line's two windows: full-screen for hParent 0, else InHost.
     bool CreateSaver(ProfileStore& profile, const QString& strName, unsigned long hParent,
-                     bool bAutoDelete);
+                     bool bAutoDelete) {
+        return CreateSaver(profile, strName,
+                           hParent != 0 ? Placement::InHost : Placement::FullScreen, hParent,
+                           bAutoDelete);
+    }
+
+    // Keeps an InHost window the size of its host's window, which nothing tells us about.
+    void FitHost(int width, int height);
 
     // Closes the saver when slot 0 has a bit of dwMask and the grace time has passed.
     void EndSaverIf(uint32_t dwMask);
@@ -45,7 +66,8 @@ public:
     const SettingsStore& Settings() const { return m_settings; }
     uint32_t StartTick() const { return m_dwStartTick; }
     int FrameTimerId() const { return m_nTimerId; }
-    bool IsPreview() const { return m_hParent != 0; }
+    bool IsPreview() const { return m_placement == Placement::InHost; }
+    Placement GetPlacement() const { return m_placement; }
 
 signals:
     // The window is gone: the event loop should end.
@@ -73,9 +95,11 @@ private:
     void OnApplicationStateChanged(Qt::ApplicationState state);
     bool CreateFullScreen();
     bool CreateChildOf(unsigned long hParent);
+    bool CreateOnDesktop();
+    bool CreateOwnWindow();
 
     TickSource m_tick;
-    unsigned long m_hParent = 0;
+    Placement m_placement = Placement::FullScreen;
     QWindow* m_pHost = nullptr;  // stand-in for the host's window; ours
 
     int m_nTimerId = 0;

@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "QtSaverShell.h"
+#include "QuitOnSignals.h"
 #include "SaverApp.h"
 #include "Translation.h"
 
@@ -16,12 +18,15 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    QuitOnSignals(app);
     InstallTranslation(app);
     QtSaverShell shell;
     SaverApp saverApp(shell);
-    if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data())) {
-        if (saverApp.GetMode() != SaverMode::Configure) {
-            std::fputs("Velvetfade: the saver window could not be created.\n", stderr);
+    if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data(),
+                               std::getenv("XSCREENSAVER_WINDOW"))) {
+        if (!saverApp.FailureMessage().empty()) {
+            std::fprintf(stderr, "Velvetfade: %s\n", saverApp.FailureMessage().c_str());
+            return 1;
         }
         return 0;
     }

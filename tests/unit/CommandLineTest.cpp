@@ -6,6 +6,7 @@
 
 #include "SaverApp.h"
 #include "SaverCommandLineInfo.h"
+#include "XScreenSaverOptions.h"
 
 namespace {
 
@@ -136,6 +137,8 @@ public:
         long parent;
         bool autoDelete;
     };
+    bool CreateHostedWindow(const char* /*pszName*/, long /*hHost*/) override { return false; }
+    bool CreateOwnWindow(const char* /*pszName*/) override { return false; }
     void RunConfiguration() override { ++configurations; }
     std::vector<Call> calls;
     bool createSucceeds = true;
@@ -191,6 +194,215 @@ TEST(SaverAppStart, AWindowThatCannotBeCreatedEndsTheProgram) {
         FakeShell shell;
         shell.createSucceeds = false;
         EXPECT_FALSE(Init(shell, args));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowNumber, DecimalAndHexInTheRangeOfXWindowIds) {
+    EXPECT_EQ(ParseWindowNumber("1234"), 1234);
+    EXPECT_EQ(ParseWindowNumber("0x4e0000a"), 0x4e0000a);
+    EXPECT_EQ(ParseWindowNumber("0X4E0000A"), 0x4e0000a);
+    EXPECT_EQ(ParseWindowNumber("4294967295"), 4294967295L);
+    EXPECT_EQ(ParseWindowNumber("0xffffffff"), 0xffffffffL);
+    EXPECT_EQ(ParseWindowNumber("007"), 7);
+    for (const char* bad : {"", "0", "0x", "0x0", "-5", "+5", " 5", "5 ", "12abc", "0x1g",
+                            "4294967296", "0x100000000", "99999999999999999999999", "abc"}) {
+        EXPECT_FALSE(ParseWindowNumber(bad)) << bad;
+    }
+    EXPECT_FALSE(ParseWindowNumber(nullptr));
+}
+
+XScreenSaverOptions ParseX(std::vector<const char*> args) {
+    args.insert(args.begin(), "velvetfade");
+    return ParseXScreenSaverOptions(static_cast<int>(args.size()), args.data());
+}
+
+TEST(XScreenSaverOptionsTest, OneOrTwoDashesAndExactNamesOnly) {
+    for (const char* root : {"--root", "-root"}) {
+        const XScreenSaverOptions o = ParseX({root});
+        EXPECT_TRUE(o.bRoot) << root;
+        EXPECT_FALSE(o.bOwnWindow || o.bWindowId) << root;
+    }
+    EXPECT_TRUE(ParseX({"-window"}).bOwnWindow);
+    EXPECT_TRUE(ParseX({"--window"}).bOwnWindow);
+    for (const char* notOurs : {"/root", "root", "---root", "--Root", "--roots", "--win", "--"}) {
+        EXPECT_FALSE(ParseX({notOurs}).Any()) << notOurs;
+    }
+}
+
+TEST(XScreenSaverOptionsTest, WindowIdTakesTheNextArgumentWhateverItIs) {
+    const XScreenSaverOptions hex = ParseX({"--window-id", "0x2a"});
+    EXPECT_TRUE(hex.bWindowId);
+    EXPECT_EQ(hex.windowId, 42);
+    EXPECT_FALSE(hex.bRoot);
+    EXPECT_EQ(ParseX({"-window-id", "42"}).windowId, 42);
+
+    // A flag-looking value is still the value, so it is not read as an option of its own.
+    const XScreenSaverOptions dashed = ParseX({"--window-id", "--root"});
+    EXPECT_TRUE(dashed.bWindowId);
+    EXPECT_FALSE(dashed.windowId);
+    EXPECT_FALSE(dashed.bRoot);
+    EXPECT_EQ(dashed.strWindowIdText, "--root");
+
+    const XScreenSaverOptions missing = ParseX({"--window-id"});
+    EXPECT_TRUE(missing.bWindowId);
+    EXPECT_FALSE(missing.windowId);
+    EXPECT_EQ(missing.strWindowIdText, "");
+
+    EXPECT_EQ(ParseX({"--window-id", "5", "--window-id", "6"}).windowId, 6);
+}
+
+TEST(XScreenSaverOptionsTest, WindowsFlagsBesideThemKeepTheirMeaning) {
+    // The Windows parser sees the new options as flags that are not its own.
+    const Parsed p = Parse({"--root", "-window-id", "1234"});
+    EXPECT_EQ(p.mode, SaverMode::Saver);
+    EXPECT_EQ(p.otherFlags, (std::vector<std::string>{"-root", "window-id"}));
+    EXPECT_EQ(Parse({"--window", "/c"}).mode, SaverMode::Configure);
+    EXPECT_EQ(Parse({"--root", "/p", "1234"}).mode, SaverMode::Preview);
+}
+
+class XFakeShell : public FakeShell {
+public:
+    bool IsWindow(long hWnd) const override { return hWnd == 1234 || hWnd == 0x4e0000a; }
+    bool CreateHostedWindow(const char* pszName, long hHost) override {
+        hosted.push_back({pszName, hHost, false});
+        return createSucceeds;
+    }
+    bool CreateOwnWindow(const char* pszName) override {
+        ownWindows.push_back(pszName);
+        return createSucceeds;
+    }
+    std::vector<Call> hosted;
+    std::vector<std::string> ownWindows;
+};
+
+struct Started {
+    bool ok;
+    SaverMode mode;
+    std::string failure;
+};
+
+Started Start(XFakeShell& shell, std::vector<const char*> args, const char* env = nullptr) {
+    args.insert(args.begin(), "velvetfade");
+    SaverApp app(shell);
+    const bool ok = app.InitInstance(static_cast<int>(args.size()), args.data(), env);
+    return {ok, app.GetMode(), app.FailureMessage()};
+}
+
+TEST(SaverAppXScreenSaver, WindowIdDrawsIntoThatWindow) {
+    for (auto args : {std::vector<const char*>{"--window-id", "0x4e0000a"},
+                      std::vector<const char*>{"-window-id", "81788938"},
+                      // an explicit window wins over --root and the host's variable
+                      std::vector<const char*>{"--root", "--window-id", "0x4e0000a"}}) {
+        XFakeShell shell;
+        const Started s = Start(shell, args, "1234");
+        EXPECT_TRUE(s.ok);
+        EXPECT_EQ(s.mode, SaverMode::Host);
+        ASSERT_EQ(shell.hosted.size(), 1u);
+        EXPECT_EQ(shell.hosted[0].name, "Velvetfade");
+        EXPECT_EQ(shell.hosted[0].parent, 0x4e0000a);
+        EXPECT_TRUE(shell.calls.empty());
+    }
+}
+
+TEST(SaverAppXScreenSaver, ABadWindowIdEndsTheProgramWithAReason) {
+    struct Case {
+        std::vector<const char*> args;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{{"--window-id", "0x99"}, "there is no window 0x99."},
+          Case{{"--window-id", "soup"},
+               "--window-id needs a window number, decimal or 0x-hex, not \"soup\"."},
+          Case{{"--window-id"},
+               "--window-id needs a window number, decimal or 0x-hex, not \"\"."}}) {
+        XFakeShell shell;
+        const Started s = Start(shell, c.args);
+        EXPECT_FALSE(s.ok);
+        EXPECT_EQ(s.failure, c.message);
+        // Never a full-screen saver instead: that would lock out whoever typed it.
+        EXPECT_TRUE(shell.calls.empty() && shell.hosted.empty());
+    }
+}
+
+TEST(SaverAppXScreenSaver, RootMeansTheHostsWindowWhenItGaveOne) {
+    XFakeShell withHost;
+    EXPECT_TRUE(Start(withHost, {"--root"}, "0x4E0000A").ok);
+    ASSERT_EQ(withHost.hosted.size(), 1u);
+    EXPECT_EQ(withHost.hosted[0].parent, 0x4e0000a);
+
+    for (const char* env : {static_cast<const char*>(nullptr), ""}) {
+        XFakeShell noHost;
+        const Started s = Start(noHost, {"-root"}, env);
+        EXPECT_TRUE(s.ok);
+        EXPECT_EQ(s.mode, SaverMode::Host);
+        ASSERT_EQ(noHost.hosted.size(), 1u);
+        EXPECT_EQ(noHost.hosted[0].parent, 0);  // the root window itself
+    }
+
+    XFakeShell gone;
+    const Started s = Start(gone, {"--root"}, "777");
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.failure, "XSCREENSAVER_WINDOW=\"777\" names no window.");
+    EXPECT_TRUE(gone.hosted.empty() && gone.calls.empty());
+}
+
+TEST(SaverAppXScreenSaver, TheHostsVariableAloneIsEnoughButNotOverWindowsFlags) {
+    XFakeShell bare;
+    EXPECT_TRUE(Start(bare, {}, "1234").ok);
+    ASSERT_EQ(bare.hosted.size(), 1u);
+    EXPECT_EQ(bare.hosted[0].parent, 1234);
+
+    // /s asks for the full-screen saver, /c and /p for their own modes.
+    XFakeShell saver;
+    EXPECT_EQ(Start(saver, {"/s"}, "1234").mode, SaverMode::Saver);
+    ASSERT_EQ(saver.calls.size(), 1u);
+    EXPECT_EQ(saver.calls[0].parent, 0);
+    EXPECT_TRUE(saver.hosted.empty());
+
+    XFakeShell config;
+    EXPECT_FALSE(Start(config, {"/c"}, "1234").ok);
+    EXPECT_EQ(config.configurations, 1);
+    EXPECT_TRUE(config.hosted.empty());
+
+    XFakeShell preview;
+    EXPECT_TRUE(Start(preview, {"/p", "1234"}, "0x4e0000a").ok);
+    ASSERT_EQ(preview.calls.size(), 1u);
+    EXPECT_EQ(preview.calls[0].parent, 1234);
+    EXPECT_TRUE(preview.hosted.empty());
+
+    // --window is a request for our own window even inside the host's environment.
+    XFakeShell own;
+    EXPECT_EQ(Start(own, {"--window"}, "1234").mode, SaverMode::Window);
+    EXPECT_EQ(own.ownWindows, std::vector<std::string>{"Velvetfade"});
+    EXPECT_TRUE(own.hosted.empty());
+}
+
+TEST(SaverAppXScreenSaver, WindowsCommandLinesStartAsBefore) {
+    XFakeShell plain;
+    const Started s = Start(plain, {});
+    EXPECT_TRUE(s.ok);
+    EXPECT_EQ(s.mode, SaverMode::Saver);
+    EXPECT_TRUE(s.failure.empty());
+    EXPECT_TRUE(plain.hosted.empty() && plain.ownWindows.empty());
+    ASSERT_EQ(plain.calls.size(), 1u);
+
+    XFakeShell config;
+    EXPECT_FALSE(Start(config, {"/c"}).ok);
+    EXPECT_TRUE(Start(config, {"/c"}).failure.empty());  // nothing failed: the sheet has closed
+}
+
+TEST(SaverAppXScreenSaver, AWindowThatCannotBeMadeIsReported) {
+    for (auto args : {std::vector<const char*>{"--root"}, std::vector<const char*>{"--window"},
+                      std::vector<const char*>{}}) {
+        XFakeShell shell;
+        shell.createSucceeds = false;
+        const Started s = Start(shell, args);
+        EXPECT_FALSE(s.ok);
+        EXPECT_FALSE(s.failure.empty());
     }
 }
 

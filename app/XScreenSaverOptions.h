@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// How XScreenSaver starts a display mode, each option with one or two dashes:
+//   --root          draw on the root window, or on $XSCREENSAVER_WINDOW when the host set it
+//   --window-id N   draw into window N, decimal or 0x-hex
+//   --window        run in a window of our own
+// Anything else is left to the Windows-style parser, which sees every argument too.
+struct XScreenSaverOptions {
+    bool bRoot = false;
+    bool bOwnWindow = false;
+    bool bWindowId = false;        // --window-id was given
+    std::optional<long> windowId;  // its value, when it is a window number
+    std::string strWindowIdText;   // its value as given, for the message when it is not
+
+    bool Any() const { return bRoot || bOwnWindow || bWindowId; }
+};
+
+// argv as the program received it; argv[0] is the program itself.
+XScreenSaverOptions ParseXScreenSaverOptions(int argc, const char* const* argv);
+
+// An X window number as hosts write it: decimal or 0x-hex digits only, 1 to 0xFFFFFFFF.
+// Nothing for anything else (signs, blanks, trailing text, overflow, null).
+std::optional<long> ParseWindowNumber(const char* psz);

@@ -1,0 +1,59 @@
+#include "QuitOnSignals.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+int g_signalFds[2] = {-1, -1};
+std::atomic<int> g_quitSignal{0};
+
+void OnSignal(int signalNumber) {
+    const int savedErrno = errno;
+    g_quitSignal.store(signalNumber);
+    const char byte = 1;
+    // A full pipe already holds a request; losing this one changes nothing.
+    [[maybe_unused]] const ssize_t written = ::write(g_signalFds[0], &byte, 1);
+    errno = savedErrno;
+}
+
+}  // namespace
+
+bool QuitOnSignals(QCoreApplication& app) {
+    if (g_signalFds[0] == -1) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalFds) !=
+            0) {
+            g_signalFds[0] = g_signalFds[1] = -1;
+            return false;
+        }
+    }
+    auto* pNotifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, &app);
+    QObject::connect(pNotifier, &QSocketNotifier::activated, &app, [] {
+        char buffer[16];
+        while (::read(g_signalFds[1], buffer, sizeof buffer) > 0) {
+        }
+        // exit, not quit: quit asks the windows first, and a saver window refuses to close on
+        // anyone's word but its own. exit ends every running loop, a modal dialog's included.
+        QCoreApplication::exit(0);
+    });
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+    return true;
+}
+
+int QuitSignal() {
+    return g_quitSignal.load();
+}
