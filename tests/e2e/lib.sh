@@ -9,6 +9,7 @@ SCREEN_W=1024
 SCREEN_H=768
 E2E_TMP=$(mktemp -d)
 BG_PIDS=()
+CLEANUP_HOOKS=()
 
 fail() {
     echo "FAIL: $*" >&2
@@ -22,7 +23,10 @@ fail() {
 note() { echo "-- $*"; }
 
 cleanup() {
-    local pid
+    local pid hook
+    for hook in "${CLEANUP_HOOKS[@]}"; do
+        "$hook" || true
+    done
     for pid in "${BG_PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -130,6 +134,13 @@ sleep_until() {
 }
 
 saver_running() { kill -0 "$SAVER_PID" 2>/dev/null; }
+
+# process_gone PID: the process has ended (a zombie whose parent went first counts as ended).
+process_gone() {
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null || true)
+    [[ -z "$state" || "$state" == Z* ]]
+}
 
 expect_running() {
     sleep 0.4

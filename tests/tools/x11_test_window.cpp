@@ -1,6 +1,8 @@
-// Creates and maps a plain X window that stands in for a screen-saver host's preview window,
-// prints its id in decimal, and keeps it until the process is ended (which destroys it).
-// Usage: x11_test_window X Y WIDTH HEIGHT [0xRRGGBB background]
+// Creates and maps a plain X window that stands in for a screen-saver host's window, prints its
+// id in decimal, and keeps it until the process is ended (which destroys it). With a screenshot
+// colour it also leaves a "screenshot" of that colour on the window the way XScreenSaver does
+// (_SCREENSAVER_SCREENSHOT).
+// Usage: x11_test_window X Y WIDTH HEIGHT [0xRRGGBB background [0xRRGGBB screenshot]]
 #include <xcb/xcb.h>
 
 #include <unistd.h>
@@ -10,7 +12,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT [0xRRGGBB]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT [0xRRGGBB [0xRRGGBB]]\n", argv[0]);
         return 2;
     }
     const int x = std::atoi(argv[1]);
@@ -38,6 +40,25 @@ int main(int argc, char** argv) {
     const char title[] = "velvetfade-test-host";
     xcb_change_property(conn, XCB_PROP_MODE_REPLACE, win, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         sizeof(title) - 1, title);
+    if (argc > 6) {
+        const uint32_t shotColour = std::strtoul(argv[6], nullptr, 16);
+        const xcb_pixmap_t pixmap = xcb_generate_id(conn);
+        xcb_create_pixmap(conn, screen->root_depth, pixmap, win, static_cast<uint16_t>(w),
+                          static_cast<uint16_t>(h));
+        const xcb_gcontext_t gc = xcb_generate_id(conn);
+        xcb_create_gc(conn, gc, pixmap, XCB_GC_FOREGROUND, &shotColour);
+        const xcb_rectangle_t all{0, 0, static_cast<uint16_t>(w), static_cast<uint16_t>(h)};
+        xcb_poly_fill_rectangle(conn, pixmap, gc, 1, &all);
+        xcb_free_gc(conn, gc);
+        const char name[] = "_SCREENSAVER_SCREENSHOT";
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, sizeof(name) - 1, name), nullptr);
+        if (atom != nullptr) {
+            xcb_change_property(conn, XCB_PROP_MODE_REPLACE, win, atom->atom, XCB_ATOM_PIXMAP, 32,
+                                1, &pixmap);
+            std::free(atom);
+        }
+    }
     xcb_map_window(conn, win);
     xcb_flush(conn);
     std::printf("%u\n", win);

@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# End-to-end tests of XScreenSaver's ways of starting the program: a host's window named on the
+# command line or in XSCREENSAVER_WINDOW, the root window, a window of its own, the signals that
+# end it, and the real XScreenSaver. Usage: host.sh CASE
+source "$(dirname "$0")/lib.sh"
+
+# Slots: exit conditions, fps, kind, random, step, colour, gradation 1, gradation 2, placement,
+# interval. An orange scene shown at once and held.
+ORANGE_AT_ONCE=(319 50 0 0 100 $((0x0080FF)) 0 0 0 5)
+# An orange scene that fades in slowly: 4 frames a second, step 10, so about 3 s.
+ORANGE_SLOWLY=(319 4 0 0 10 $((0x0080FF)) 0 0 0 5)
+
+channel() { echo $((16#${1:$2:2})); }
+
+# Sends input that ends the full-screen saver, and checks that the program is still there.
+expect_input_ignored() {
+    sleep_until 2000
+    xdotool mousemove 200 200 mousemove 400 300 click 1 click 3 key a
+    expect_running "input after 2 s: $1"
+}
+
+window_id_draws_into_a_foreign_window() {
+    start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" 0x3366cc
+    start_host_window 100 80 320 240 0x00ff00
+    local host=$HOST_ID
+    write_settings "${ORANGE_AT_ONCE[@]}"
+    start_saver --window-id "$(printf '0x%x' "$host")"
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "100 80 320 240" ]] || fail "window at $x $y size $w x $h"
+    wait_pixel 101 81 ff8000 5
+    expect_pixel 419 319 ff8000
+    expect_pixel 99 79 3366cc
+    expect_pixel 420 320 3366cc
+    expect_input_ignored "in a host's window"
+    # The one-dash decimal spelling draws there too; the first program ends with its host.
+    kill "$HOST_PID"
+    expect_ended "its host window went away"
+    start_host_window 100 80 320 240 0x00ff00
+    start_saver -window-id "$HOST_ID"
+    wait_saver_window
+    wait_pixel 200 200 ff8000 5
+}
+
+host_variable_and_its_screenshot() {
+    two_colour_desktop
+    # The host's window is black and carries a green "screenshot" of the screen.
+    start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" 0x000000 0x00ff00
+    write_settings "${ORANGE_SLOWLY[@]}"
+    export XSCREENSAVER_WINDOW=$HOST_ID
+    start_saver --root
+    unset XSCREENSAVER_WINDOW
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
+    local first
+    first=$(pixel 10 10)
+    note "first look: $first"
+    # The show starts from the screenshot (green), not from the desktop under the host (blue).
+    (($(channel "$first" 2) > 0xa0 && $(channel "$first" 4) < 0x20)) ||
+        fail "the show did not start from the host's screenshot ($first)"
+    wait_pixel 10 10 ff8000 8
+    expect_pixel $((SCREEN_W - 10)) $((SCREEN_H - 10)) ff8000
+    # Without an argument the variable alone names the window.
+    kill "$SAVER_PID"
+    wait "$SAVER_PID" 2>/dev/null || true
+    start_host_window 600 400 200 100 0x000000
+    write_settings "${ORANGE_AT_ONCE[@]}"
+    XSCREENSAVER_WINDOW=$HOST_ID start_saver
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$x $y $w $h" == "600 400 200 100" ]] || fail "window at $x $y size $w x $h"
+    wait_pixel 650 450 ff8000 5
+}
+
+root_lies_beneath_other_windows() {
+    start_host_window 100 100 200 150 0xff0000
+    write_settings "${ORANGE_AT_ONCE[@]}"
+    start_saver --root
+    wait_saver_window
+    wait_pixel 10 10 ff8000 5
+    expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) ff8000
+    # The window above stays above.
+    expect_pixel 150 150 ff0000
+    start_host_window 600 500 50 50 0x0000ff
+    expect_pixel 620 520 0000ff
+    expect_input_ignored "on the root window"
+    kill -TERM "$SAVER_PID"
+    expect_ended "SIGTERM"
+}
+
+own_window_is_ordinary_and_closes_normally() {
+    write_settings "${ORANGE_AT_ONCE[@]}"
+    start_saver --window
+    wait_saver_window
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    note "own window at $x $y size $w x $h"
+    ((w == SCREEN_W * 2 / 3 && h == SCREEN_H * 2 / 3)) || fail "window size $w x $h"
+    wait_pixel $((x + 5)) $((y + 5)) ff8000 5
+    # An ordinary window shows the pointer's cursor.
+    xdotool mousemove $((x + 50)) $((y + 50))
+    sleep 0.3
+    [[ $("$X11_PROBE" cursor) == visible* ]] || fail "the cursor is hidden over the window"
+    expect_input_ignored "in its own window"
+    # Resized, it is still filled.
+    xdotool windowsize "$SAVER_WIN" 300 200
+    sleep 0.5
+    read -r x y w h < <(window_geometry "$SAVER_WIN")
+    [[ "$w $h" == "300 200" ]] || fail "resized to $w x $h"
+    wait_pixel $((x + 299)) $((y + 199)) ff8000 5
+    "$X11_PROBE" close "$SAVER_WIN"
+    expect_ended "the window manager's close request"
+
+    start_saver -window
+    wait_saver_window
+    sleep_until 300
+    xdotool key Escape
+    expect_ended "Escape"
+    start_saver --window
+    wait_saver_window
+    sleep_until 300
+    xdotool key q
+    expect_ended "Q"
+}
+
+signals_end_the_program_cleanly() {
+    local args signal
+    for signal in TERM INT; do
+        for args in "/s" "--window" "--root"; do
+            start_saver $args
+            wait_saver_window
+            kill -"$signal" "$SAVER_PID"
+            expect_ended "SIG$signal in $args"
+        done
+    done
+    # Also while the settings sheet is open: it closes without saving.
+    write_settings 319 30
+    local before
+    before=$(cat "$(SETTINGS_FILE)")
+    start_saver /c
+    local i
+    for i in $(seq 100); do
+        xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    sleep 0.5
+    kill -TERM "$SAVER_PID"
+    expect_ended "SIGTERM with the settings open"
+    [[ "$(cat "$(SETTINGS_FILE)")" == "$before" ]] || fail "the settings changed"
+}
+
+bad_window_ids_are_reported() {
+    local status
+    for args in "--window-id 0x1" "--window-id soup" "--window-id"; do
+        status=0
+        # shellcheck disable=SC2086
+        timeout 20 "$VELVETFADE" $args >"$E2E_TMP/out" 2>&1 || status=$?
+        ((status == 1)) || fail "status $status for $args"
+        grep -q '^Velvetfade: ' "$E2E_TMP/out" || fail "no message for $args: $(cat "$E2E_TMP/out")"
+        note "$args: $(cat "$E2E_TMP/out")"
+    done
+    status=0
+    XSCREENSAVER_WINDOW=0x1 timeout 20 "$VELVETFADE" --root >"$E2E_TMP/out" 2>&1 || status=$?
+    ((status == 1)) || fail "status $status for a gone XSCREENSAVER_WINDOW"
+    grep -q 'XSCREENSAVER_WINDOW' "$E2E_TMP/out" || fail "no message: $(cat "$E2E_TMP/out")"
+    [[ -z "$(xdotool search --name '^Velvetfade$' 2>/dev/null)" ]] || fail "a window was made"
+}
+
+start_xvfb
+"$1"
