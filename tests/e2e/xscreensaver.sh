@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # End to end with the real host: XScreenSaver on Xvfb with only Velvetfade in its list, blanked
 # and unblanked with xscreensaver-command. XScreenSaver will not run display modes as root, so
-# a root test run hands it to the unprivileged user "nobody".
+# a root test run hands it to the unprivileged user "nobody". The host runs a copy of
+# $VELVETFADE, or with HOST_PROGRAM set (an installed program), that command.
 source "$(dirname "$0")/lib.sh"
 
 command -v xscreensaver >/dev/null || fail "xscreensaver is not installed (scripts/setup installs it)"
 
 RUN_AS=()
+HOST_USER=$(id -un)
 if [[ $(id -u) -eq 0 ]]; then
     RUN_AS=(runuser -u nobody --)
+    HOST_USER=nobody
 fi
 
 start_xvfb
@@ -20,7 +23,10 @@ write_settings 319 4 0 0 10 $((0x0080FF)) 0 0 0 5
 # do not matter), its settings, and a home with the host's configuration.
 chmod 755 "$E2E_TMP"
 mkdir -p "$E2E_TMP/bin" "$E2E_TMP/home" "$E2E_TMP/host-runtime"
-cp "$VELVETFADE" "$E2E_TMP/bin/Velvetfade"
+if [[ -z "${HOST_PROGRAM:-}" ]]; then
+    cp "$VELVETFADE" "$E2E_TMP/bin/Velvetfade"
+    HOST_PROGRAM=$E2E_TMP/bin/Velvetfade
+fi
 cat >"$E2E_TMP/home/.xscreensaver" <<CONF
 mode: one
 selected: 0
@@ -30,7 +36,7 @@ unfade: False
 splash: False
 timeout: 0:30:00
 cycle: 0:30:00
-programs: "Velvetfade" $E2E_TMP/bin/Velvetfade --root \\n
+programs: "Velvetfade" $HOST_PROGRAM --root \\n
 CONF
 chmod -R a+rX "$E2E_TMP/bin" "$E2E_TMP/home" "$XDG_CONFIG_HOME"
 chmod a+w "$E2E_TMP/home"
@@ -70,7 +76,7 @@ for i in $(seq 200); do
 done
 [[ -n "$SAVER_WIN" ]] || fail "Velvetfade did not appear: $(tail -20 "$HOST_LOG")"
 SHOWN_AT=$(now_ms)
-SAVER_PID=$(pgrep -f "^$E2E_TMP/bin/Velvetfade" | head -n1)
+SAVER_PID=$(pgrep -n -u "$HOST_USER" -x Velvetfade || true)
 [[ -n "$SAVER_PID" ]] || fail "no Velvetfade process"
 note "Velvetfade runs as $(ps -o user=,args= -p "$SAVER_PID")"
 tr '\0' '\n' <"/proc/$SAVER_PID/environ" | grep -q '^XSCREENSAVER_WINDOW=' ||

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The Debian package: built with CPack from this build, checked, installed with dpkg, and the
+# installed program started from its installed path on a private Xvfb display, by its desktop
+# entry, and by XScreenSaver; removed again at the end. Needs root (or sudo without a password) and a machine where no velvetfade package is
+# installed yet; otherwise it is skipped (exit 77).
+source "$(dirname "$0")/lib.sh"
+
+[[ -n "${BUILD_DIR:-}" ]] || fail "BUILD_DIR is not set"
+SUDO=()
+if [[ $(id -u) -ne 0 ]]; then
+    if ! sudo -n true 2>/dev/null; then
+        echo "skipped: installing a package needs root or sudo without a password"
+        exit 77
+    fi
+    SUDO=(sudo -n)
+fi
+if dpkg-query -W -f='${Status}' velvetfade 2>/dev/null | grep -q 'ok installed'; then
+    echo "skipped: a velvetfade package is installed already, and this test would replace it"
+    exit 77
+fi
+
+# Built.
+(cd "$BUILD_DIR" && cpack -G DEB -B "$E2E_TMP/package" >"$E2E_TMP/cpack.log" 2>&1) ||
+    fail "cpack failed: $(cat "$E2E_TMP/cpack.log")"
+DEB=$(ls "$E2E_TMP"/package/velvetfade_*.deb)
+note "built $(basename "$DEB")"
+
+# What it declares and holds.
+depends=$(dpkg-deb -f "$DEB" Depends)
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libxcb1 libjpeg62-turbo; do
+    [[ "$depends" == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
+done
+[[ "$(dpkg-deb -f "$DEB" Recommends)" == *xscreensaver* ]] || fail "xscreensaver is not recommended"
+dpkg-deb -x "$DEB" "$E2E_TMP/root"
+for path in usr/bin/Velvetfade usr/share/applications/velvetfade.desktop \
+    usr/share/icons/hicolor/16x16/apps/velvetfade.png \
+    usr/share/icons/hicolor/32x32/apps/velvetfade.png \
+    usr/share/icons/hicolor/48x48/apps/velvetfade.png \
+    usr/share/icons/hicolor/256x256/apps/velvetfade.png \
+    usr/share/xscreensaver/config/Velvetfade.xml usr/share/man/man6/Velvetfade.6.gz; do
+    [[ -s "$E2E_TMP/root/$path" ]] || fail "the package lacks /$path"
+done
+desktop-file-validate "$E2E_TMP/root/usr/share/applications/velvetfade.desktop" ||
+    fail "the desktop entry is not valid"
+grep -qx 'Name=Velvetfade' "$E2E_TMP/root/usr/share/applications/velvetfade.desktop" ||
+    fail "the desktop entry is not named Velvetfade"
+xmllint --noout "$E2E_TMP/root/usr/share/xscreensaver/config/Velvetfade.xml" ||
+    fail "the XScreenSaver description is not well-formed"
+grep -q '<screensaver name="Velvetfade"' "$E2E_TMP/root/usr/share/xscreensaver/config/Velvetfade.xml" ||
+    fail "the XScreenSaver description does not name the program"
+warnings=$(MANWIDTH=80 man --warnings -l "$E2E_TMP/root/usr/share/man/man6/Velvetfade.6.gz" 2>&1 >"$E2E_TMP/man.txt")
+[[ -z "$warnings" ]] || fail "the manual page has warnings: $warnings"
+grep -q -- '--window-id' "$E2E_TMP/man.txt" || fail "the manual page does not show the options"
+
+# Installed.
+remove_package() { "${SUDO[@]}" dpkg -r velvetfade >/dev/null 2>&1; }
+CLEANUP_HOOKS+=(remove_package)
+"${SUDO[@]}" dpkg -i "$DEB" >"$E2E_TMP/dpkg.log" 2>&1 || fail "dpkg -i failed: $(cat "$E2E_TMP/dpkg.log")"
+[[ "$(dpkg-query -W -f='${Status}' velvetfade)" == "install ok installed" ]] ||
+    fail "the package is not installed: $(cat "$E2E_TMP/dpkg.log")"
+[[ "$(command -v Velvetfade)" == /usr/bin/Velvetfade ]] || fail "Velvetfade is not on the PATH"
+note "installed: $(dpkg-query -W -f='${Package} ${Version}' velvetfade)"
+
+# Started from where it was installed.
+VELVETFADE=/usr/bin/Velvetfade
+start_xvfb
+write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
+start_saver --window
+wait_saver_window
+read -r x y w h < <(window_geometry "$SAVER_WIN")
+wait_pixel $((x + w / 2)) $((y + h / 2)) ff8000 5
+kill -TERM "$SAVER_PID"
+expect_ended "SIGTERM to the installed program"
+
+# The desktop entry's command opens the settings.
+exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/velvetfade.desktop | head -n1)
+[[ "$exec_line" == "Velvetfade /c" ]] || fail "the desktop entry runs $exec_line"
+read -r -a entry_command <<<"$exec_line"
+SAVER_LOG="$E2E_TMP/settings.log"
+"${entry_command[@]}" >"$SAVER_LOG" 2>&1 &
+SAVER_PID=$!
+BG_PIDS+=("$SAVER_PID")
+for i in $(seq 100); do
+    xdotool search --onlyvisible --name 'Velvetfade' >/dev/null 2>&1 && break
+    sleep 0.05
+done
+xdotool search --onlyvisible --name 'Velvetfade' >/dev/null 2>&1 || fail "the settings did not open"
+note "the settings opened: $(xdotool getwindowname "$(xdotool search --onlyvisible --name Velvetfade | head -n1)")"
+kill -TERM "$SAVER_PID"
+expect_ended "SIGTERM with the settings open"
+
+# And XScreenSaver runs the installed program by its name, as a user's list would have it.
+HOST_PROGRAM=Velvetfade bash "$(dirname "$0")/xscreensaver.sh" || fail "the installed program under XScreenSaver"
