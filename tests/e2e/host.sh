@@ -33,6 +33,16 @@ window_id_draws_into_a_foreign_window() {
     expect_pixel 99 79 3366cc
     expect_pixel 420 320 3366cc
     expect_input_ignored "in a host's window"
+    # It follows the host's size.
+    xdotool windowsize "$host" 200 100
+    local i
+    for i in $(seq 40); do
+        read -r x y w h < <(window_geometry "$SAVER_WIN")
+        [[ "$w $h" == "200 100" ]] && break
+        sleep 0.05
+    done
+    [[ "$w $h" == "200 100" ]] || fail "after the host's resize: $w x $h"
+    wait_pixel 299 179 ff8000 5
     # The one-dash decimal spelling draws there too; the first program ends with its host.
     kill "$HOST_PID"
     expect_ended "its host window went away"

@@ -32,7 +32,8 @@ protected:
     }
 
     SaverWindow& Create(std::initializer_list<std::pair<int, uint32_t>> values,
-                        bool bAutoDelete = false) {
+                        bool bAutoDelete = false,
+                        SaverWindow::Placement placement = SaverWindow::Placement::FullScreen) {
         MemoryProfileStore profile;
         int nCount = 0;
         for (auto [slot, value] : values) {
@@ -42,7 +43,8 @@ protected:
         profile.WriteProfileInt("Settings", "Num_DWORD", static_cast<uint32_t>(nCount));
         m_pWindow = new SaverWindow([this] { return m_dwNow; });
         m_pSpy = std::make_unique<QSignalSpy>(m_pWindow.data(), &SaverWindow::saverDestroyed);
-        EXPECT_TRUE(m_pWindow->CreateSaver(profile, QStringLiteral("Velvetfade"), 0, bAutoDelete));
+        EXPECT_TRUE(m_pWindow->CreateSaver(profile, QStringLiteral("Velvetfade"), placement, 0,
+                                           bAutoDelete));
         return *m_pWindow;
     }
 
@@ -236,6 +238,75 @@ TEST_F(SaverWindowTest, ForceCloseBypassesTheExitConditions) {
     Create({{SLOT_EXIT_CONDITIONS, 0}});
     m_pWindow->ForceClose();
     EXPECT_TRUE(Closed());
+}
+
+TEST_F(SaverWindowTest, AWindowOfItsOwnIsOrdinaryAndIgnoresTheExitConditions) {
+    SaverWindow& w =
+        Create({{SLOT_EXIT_CONDITIONS, 319}}, false, SaverWindow::Placement::OwnWindow);
+    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_EXIT_CONDITIONS), 0u);
+    EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(w.isFullScreen());
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_FALSE(w.testAttribute(Qt::WA_SetCursor));  // the cursor shows
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(w.size(), QSize(screen.width() * 2 / 3, screen.height() * 2 / 3));
+    EXPECT_EQ(w.geometry().center(), screen.center());
+    EXPECT_EQ(w.minimumSize(),
+              QSize(SaverWindow::MIN_OWN_WINDOW_WIDTH, SaverWindow::MIN_OWN_WINDOW_HEIGHT));
+
+    At(5000);
+    MoveTo(1, 1);
+    MoveTo(50, 60);
+    Press(Qt::LeftButton);
+    Press(Qt::RightButton);
+    Press(Qt::MiddleButton);
+    Key(Qt::Key_A);
+    Key(Qt::Key_Alt, Qt::AltModifier);
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(Closed());
+}
+
+TEST_F(SaverWindowTest, AWindowOfItsOwnClosesLikeAnyOther) {
+    Create({}, false, SaverWindow::Placement::OwnWindow);
+    At(100);  // no grace time either
+    EXPECT_TRUE(m_pWindow->close());
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(m_pSpy->count(), 1);
+
+    for (int key : {Qt::Key_Escape, Qt::Key_Q}) {
+        TearDown();
+        Create({}, true, SaverWindow::Placement::OwnWindow);
+        Key(key);
+        EXPECT_TRUE(Closed()) << key;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(m_pWindow.isNull()) << key;
+    }
+}
+
+TEST_F(SaverWindowTest, OnTheDesktopItLiesBelowEverythingAndTakesNoInput) {
+    SaverWindow& w = Create({{SLOT_EXIT_CONDITIONS, 319}}, true, SaverWindow::Placement::OnDesktop);
+    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_EXIT_CONDITIONS), 0u);
+    EXPECT_EQ(w.geometry(), QGuiApplication::primaryScreen()->geometry());
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnBottomHint);
+    EXPECT_TRUE(w.windowFlags() & Qt::BypassWindowManagerHint);
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    // Disabled, so that Qt leaves the cursor to the windows below.
+    EXPECT_FALSE(w.isEnabled());
+    EXPECT_FALSE(w.testAttribute(Qt::WA_SetCursor));
+    At(5000);
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(m_pWindow->close());  // nobody but the program's end closes it
+    EXPECT_FALSE(Closed());
+    m_pWindow->ForceClose();
+    EXPECT_TRUE(Closed());
+}
+
+TEST_F(SaverWindowTest, FittingAHostOnlyConcernsAWindowInAHost) {
+    SaverWindow& w = Create({}, false, SaverWindow::Placement::OwnWindow);
+    const QSize before = w.size();
+    w.FitHost(200, 100);
+    EXPECT_EQ(w.size(), before);
 }
 
 }  // namespace
