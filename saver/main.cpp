@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
         argPtrs.push_back(arg.c_str());
     }
 
+    // Host windows, screenshots and the wallpaper are X11 things, so the program is an X11
+    // client even in a Wayland session (through XWayland), unless asked otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
     QuitOnSignals(app);
     InstallTranslation(app);
