@@ -6,6 +6,33 @@ namespace {
 constexpr const char* SAVER_NAME = "Velvetfade";
 }
 
+const char* const SaverApp::USAGE =
+    "Usage: Velvetfade [--root | --window-id WINDOW | --window]\n"
+    "       Velvetfade [/s | /c | /p WINDOW]\n"
+    "Takes a snapshot of the screen, then cross-fades endlessly from it to a scene and back.\n"
+    "\n"
+    "  --root             draw in the window $XSCREENSAVER_WINDOW names, else on the desktop\n"
+    "                     beneath every other window\n"
+    "  --window-id WINDOW draw in that X window (decimal or 0x-hexadecimal)\n"
+    "  --window           show the fade in an ordinary window\n"
+    "  /s                 run full-screen as a screen saver (also without arguments)\n"
+    "  /c                 open the settings\n"
+    "  /p WINDOW          run as a preview in that X window (decimal)\n"
+    "  --help, --version  say this, or the version, and end\n"
+    "\n"
+    "See the manual page Velvetfade(6).\n";
+
+std::optional<std::string> SaverApp::HelpOrVersion(int argc, const char* const* argv) {
+    const XScreenSaverOptions options = ParseXScreenSaverOptions(argc, argv);
+    if (options.bHelp) {
+        return std::string(USAGE);
+    }
+    if (options.bVersion) {
+        return std::string("Velvetfade " VELVETFADE_VERSION "\n");
+    }
+    return std::nullopt;
+}
+
 bool SaverApp::InitInstance(int argc, const char* const* argv, const char* pszHostWindow) {
     SaverCommandLineInfo cmdInfo(m_shell);
     ParseCommandLine(argc, argv, cmdInfo);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "SaverCommandLineInfo.h"
@@ -34,6 +35,11 @@ public:
     SaverMode GetMode() const { return m_mode; }
     // Why InitInstance returned false; empty when the program simply has nothing more to do.
     const std::string& FailureMessage() const { return m_strFailure; }
+
+    // The text for --help or --version, which the program prints instead of starting anything
+    // (before it even needs a display); nothing when neither was asked for.
+    static std::optional<std::string> HelpOrVersion(int argc, const char* const* argv);
+    static const char* const USAGE;
 
 private:
     bool RunConfiguration();

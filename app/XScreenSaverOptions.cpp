@@ -63,7 +63,12 @@ XScreenSaverOptions ParseXScreenSaverOptions(int argc, const char* const* argv) 
         if (pszName == nullptr) {
             continue;
         }
-        if (std::strcmp(pszName, "root") == 0) {
+        const bool bTwoDashes = pszName == argv[i] + 2;
+        if (bTwoDashes && std::strcmp(pszName, "help") == 0) {
+            options.bHelp = true;
+        } else if (bTwoDashes && std::strcmp(pszName, "version") == 0) {
+            options.bVersion = true;
+        } else if (std::strcmp(pszName, "root") == 0) {
             options.bRoot = true;
         } else if (std::strcmp(pszName, "window") == 0) {
             options.bOwnWindow = true;

@@ -7,8 +7,11 @@
 //   --root          draw on the root window, or on $XSCREENSAVER_WINDOW when the host set it
 //   --window-id N   draw into window N, decimal or 0x-hex
 //   --window        run in a window of our own
+// and, two dashes only (one-dash words belong to the Windows parser), --help and --version.
 // Anything else is left to the Windows-style parser, which sees every argument too.
 struct XScreenSaverOptions {
+    bool bHelp = false;
+    bool bVersion = false;
     bool bRoot = false;
     bool bOwnWindow = false;
     bool bWindowId = false;        // --window-id was given

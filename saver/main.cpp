@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "QuitOnSignals.h"
 #include "SaverApp.h"
 #include "Translation.h"
+#include "X11Display.h"
 
 int main(int argc, char** argv) {
     // The host's arguments are read as given, before Qt takes out the options it knows.
@@ -17,10 +19,24 @@ int main(int argc, char** argv) {
         argPtrs.push_back(arg.c_str());
     }
 
+    if (const std::optional<std::string> text =
+            SaverApp::HelpOrVersion(static_cast<int>(argPtrs.size()), argPtrs.data())) {
+        std::fputs(text->c_str(), stdout);
+        return 0;
+    }
+
     // Host windows, screenshots and the wallpaper are X11 things, so the program is an X11
     // client even in a Wayland session (through XWayland), unless asked otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    // Qt aborts without its display; say what is missing instead.
+    if (qgetenv("QT_QPA_PLATFORM") == "xcb" && !X11Display().IsOpen()) {
+        std::fprintf(stderr,
+                     "Velvetfade: cannot open the X display \"%s\"; Velvetfade needs an X11 "
+                     "session (or XWayland).\n",
+                     qEnvironmentVariable("DISPLAY").toLocal8Bit().constData());
+        return 1;
     }
     QApplication app(argc, argv);
     QuitOnSignals(app);

@@ -176,5 +176,20 @@ bad_window_ids_are_reported() {
     [[ -z "$(xdotool search --name '^Velvetfade$' 2>/dev/null)" ]] || fail "a window was made"
 }
 
+help_and_a_missing_display() {
+    local status=0
+    env -u DISPLAY "$VELVETFADE" --help >"$E2E_TMP/out" 2>&1 || status=$?
+    ((status == 0)) || fail "--help ended with $status: $(cat "$E2E_TMP/out")"
+    grep -q -- '--window-id WINDOW' "$E2E_TMP/out" || fail "no usage: $(cat "$E2E_TMP/out")"
+    [[ "$(env -u DISPLAY "$VELVETFADE" --version)" == "Velvetfade "[0-9]* ]] || fail "no version"
+    for args in "/s" "--root" "/c"; do
+        status=0
+        # shellcheck disable=SC2086
+        env -u DISPLAY timeout 20 "$VELVETFADE" $args >"$E2E_TMP/out" 2>&1 || status=$?
+        ((status == 1)) || fail "status $status without a display for $args"
+        grep -q 'cannot open the X display' "$E2E_TMP/out" || fail "no reason: $(cat "$E2E_TMP/out")"
+    done
+}
+
 start_xvfb
 "$1"

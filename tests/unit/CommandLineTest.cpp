@@ -407,3 +407,37 @@ TEST(SaverAppXScreenSaver, AWindowThatCannotBeMadeIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+std::optional<std::string> Help(std::vector<const char*> args) {
+    args.insert(args.begin(), "velvetfade");
+    return SaverApp::HelpOrVersion(static_cast<int>(args.size()), args.data());
+}
+
+TEST(SaverAppHelp, HelpAndVersionWinOverEverythingElse) {
+    EXPECT_EQ(Help({"--help"}), SaverApp::USAGE);
+    EXPECT_EQ(Help({"/c", "--root", "--help"}), SaverApp::USAGE);
+    EXPECT_EQ(Help({"--version"}), "Velvetfade " VELVETFADE_TEST_VERSION "\n");
+    EXPECT_EQ(Help({"--help", "--version"}), SaverApp::USAGE);
+    // The value of --window-id is not an option, whatever it looks like.
+    EXPECT_FALSE(Help({"--window-id", "--help"}));
+    for (auto args : {std::vector<const char*>{}, std::vector<const char*>{"/s"},
+                      std::vector<const char*>{"--root"}, std::vector<const char*>{"/p", "1"}}) {
+        EXPECT_FALSE(Help(args));
+    }
+}
+
+TEST(SaverAppHelp, OneDashWordsKeepTheirWindowsMeaning) {
+    // "-help" and "-version" are flags the Windows parser does not know: the saver runs.
+    for (const char* word : {"-help", "-version", "/help", "-h"}) {
+        EXPECT_FALSE(Help({word})) << word;
+        XFakeShell shell;
+        const Started s = Start(shell, {word});
+        EXPECT_TRUE(s.ok) << word;
+        EXPECT_EQ(s.mode, SaverMode::Saver) << word;
+        EXPECT_EQ(shell.calls.size(), 1u) << word;
+    }
+}
+
+}  // namespace
