@@ -64,7 +64,7 @@ host_variable_and_its_screenshot() {
     read -r x y w h < <(window_geometry "$SAVER_WIN")
     [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
     local first
-    first=$(pixel 10 10)
+    first=$(first_look 10 10 000000)
     note "first look: $first"
     # The show starts from the screenshot (green), not from the desktop under the host (blue).
     (($(channel "$first" 2) > 0xa0 && $(channel "$first" 4) < 0x20)) ||

@@ -225,6 +225,22 @@ wait_pixel() {
     fail "pixel ($1, $2) did not become $3 (last $got)"
 }
 
+# first_look X Y COVER [SECONDS]: prints the first colour there other than COVER (the host's
+# window that shows until the program has painted), waiting for it.
+first_look() {
+    local limit=${4:-5} got start
+    start=$(now_ms)
+    while (($(now_ms) - start < limit * 1000)); do
+        got=$(pixel "$1" "$2")
+        if [[ "$got" != "$3" ]]; then
+            echo "$got"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "($1, $2) still shows $3 after $limit s"
+}
+
 # channel_near RRGGBB VALUE TOLERANCE: every channel of the colour within tolerance of VALUE.
 grey_near() {
     local c=$1 v=$2 t=$3 ch

@@ -86,7 +86,7 @@ tr '\0' '\n' <"/proc/$SAVER_PID/environ" | grep -q '^XSCREENSAVER_WINDOW=' ||
 # has covered the real one by now): early in the fade its blue (0xcc) outweighs orange's (0x00).
 read -r x y w h < <(window_geometry "$SAVER_WIN")
 [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
-first=$(pixel 10 10)
+first=$(first_look 10 10 000000)
 note "first look: $first"
 (($((16#${first:4:2})) > 0x66)) || fail "the show did not start from the captured desktop ($first)"
 wait_pixel 10 10 ff8000 10
