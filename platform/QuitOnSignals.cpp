@@ -6,18 +6,15 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 
 namespace {
 
 int g_signalFds[2] = {-1, -1};
-std::atomic<int> g_quitSignal{0};
 
-void OnSignal(int signalNumber) {
+void OnSignal(int /*signalNumber*/) {
     const int savedErrno = errno;
-    g_quitSignal.store(signalNumber);
     const char byte = 1;
     // A full pipe already holds a request; losing this one changes nothing.
     [[maybe_unused]] const ssize_t written = ::write(g_signalFds[0], &byte, 1);
@@ -52,8 +49,4 @@ bool QuitOnSignals(QCoreApplication& app) {
         ::sigaction(signalNumber, &action, nullptr);
     }
     return true;
-}
-
-int QuitSignal() {
-    return g_quitSignal.load();
 }

@@ -7,6 +7,3 @@ class QCoreApplication;
 // like any other exit. The handler only writes a byte to a pipe; the quit happens in the event
 // loop. Returns false when the pipe could not be made (the default handlers then stay).
 bool QuitOnSignals(QCoreApplication& app);
-
-// The signal that asked the program to end; 0 when none did.
-int QuitSignal();
