@@ -51,27 +51,10 @@ bool SaverApp::InitInstance(int argc, const char* const* argv, const char* pszHo
         case SaverMode::Window:
             break;  // ChooseMode leaves these to XScreenSaver's conventions
     }
-    const bool bStarted = StartForXScreenSaver(argc, argv, pszHostWindow, cmdInfo.m_bSaver);
-    if (m_bHandled) {
-        return bStarted;
-    }
-    // Without a window nothing would ever end the event loop, so end the program instead.
-    return m_shell.CreateSaverWindow(SAVER_NAME, 0, true) ||
-           Fail("the saver window could not be created.");
-}
 
-bool SaverApp::StartForXScreenSaver(int argc, const char* const* argv, const char* pszHostWindow,
-                                    bool bSaverFlag) {
+    // XScreenSaver's conventions say where the show runs, when they are given.
     const XScreenSaverOptions options = ParseXScreenSaverOptions(argc, argv);
     const bool bHostSet = pszHostWindow != nullptr && pszHostWindow[0] != '\0';
-    // The host's window counts with --root, and on its own unless /s asked for full screen.
-    const bool bUseHostWindow =
-        !options.bWindowId && bHostSet && (options.bRoot || (!options.Any() && !bSaverFlag));
-    if (!options.bWindowId && !options.bRoot && !options.bOwnWindow && !bUseHostWindow) {
-        return false;
-    }
-    m_bHandled = true;
-
     if (options.bWindowId) {
         m_mode = SaverMode::Host;
         if (!options.windowId) {
@@ -83,21 +66,30 @@ bool SaverApp::StartForXScreenSaver(int argc, const char* const* argv, const cha
         }
         return StartHosted(*options.windowId);
     }
-    if (bUseHostWindow) {
-        m_mode = SaverMode::Host;
-        const std::optional<long> hHost = ParseWindowNumber(pszHostWindow);
-        if (!hHost || !m_shell.IsWindow(*hHost)) {
-            return Fail(std::string("XSCREENSAVER_WINDOW=\"") + pszHostWindow +
-                        "\" names no window.");
-        }
-        return StartHosted(*hHost);
-    }
     if (options.bRoot) {
         m_mode = SaverMode::Host;
-        return StartHosted(0);
+        return bHostSet ? StartInHostVariable(pszHostWindow) : StartHosted(0);
     }
-    m_mode = SaverMode::Window;
-    return m_shell.CreateOwnWindow(SAVER_NAME) || Fail("the window could not be created.");
+    if (options.bOwnWindow) {
+        m_mode = SaverMode::Window;
+        return m_shell.CreateOwnWindow(SAVER_NAME) || Fail("the window could not be created.");
+    }
+    // The host's variable alone is enough, unless /s asked for the full-screen saver.
+    if (bHostSet && !cmdInfo.m_bSaver) {
+        m_mode = SaverMode::Host;
+        return StartInHostVariable(pszHostWindow);
+    }
+    // Without a window nothing would ever end the event loop, so end the program instead.
+    return m_shell.CreateSaverWindow(SAVER_NAME, 0, true) ||
+           Fail("the saver window could not be created.");
+}
+
+bool SaverApp::StartInHostVariable(const char* pszHostWindow) {
+    const std::optional<long> hHost = ParseWindowNumber(pszHostWindow);
+    if (!hHost || !m_shell.IsWindow(*hHost)) {
+        return Fail(std::string("XSCREENSAVER_WINDOW=\"") + pszHostWindow + "\" names no window.");
+    }
+    return StartHosted(*hHost);
 }
 
 bool SaverApp::StartHosted(long hHost) {

@@ -43,16 +43,12 @@ public:
 
 private:
     bool RunConfiguration();
-    // XScreenSaver's conventions decide where the show runs when the command line or the
-    // environment gives them; m_bHandled says whether they did. False when they did not apply
-    // or failed.
-    bool StartForXScreenSaver(int argc, const char* const* argv, const char* pszHostWindow,
-                              bool bSaverFlag);
+    // In the window $XSCREENSAVER_WINDOW names; fails when it names none.
+    bool StartInHostVariable(const char* pszHostWindow);
     bool StartHosted(long hHost);
     bool Fail(std::string strMessage);
 
     SaverShell& m_shell;
     SaverMode m_mode = SaverMode::Saver;
-    bool m_bHandled = false;
     std::string m_strFailure;
 };

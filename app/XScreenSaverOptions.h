@@ -17,8 +17,6 @@ struct XScreenSaverOptions {
     bool bWindowId = false;        // --window-id was given
     std::optional<long> windowId;  // its value, when it is a window number
     std::string strWindowIdText;   // its value as given, for the message when it is not
-
-    bool Any() const { return bRoot || bOwnWindow || bWindowId; }
 };
 
 // argv as the program received it; argv[0] is the program itself.

@@ -65,14 +65,12 @@ std::optional<PlatformImage> QtDesktopSource::CaptureScreen(int x, int y, int wi
     if (grab.isNull()) {
         return std::nullopt;
     }
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    const QImage grabbed = grab.toImage().convertToFormat(QImage::Format_RGB32);
-    for (int row = 0; row < std::min(height, grabbed.height()); ++row) {
-        std::memcpy(image.scanLine(row), grabbed.constScanLine(row),
-                    static_cast<size_t>(std::min(width, grabbed.width())) * 4);
+    // The grab stops at the screen's edge; the rest of the rectangle is black.
+    const std::optional<PlatformImage> grabbed = PlatformImageFromQImage(grab.toImage());
+    if (!grabbed) {
+        return std::nullopt;
     }
-    return PlatformImageFromQImage(image);
+    return CopyRect(*grabbed, 0, 0, width, height);
 }
 
 std::optional<PlatformImage> QtDesktopSource::DesktopPicture(int width, int height) {

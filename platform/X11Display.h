@@ -27,9 +27,6 @@ public:
     struct Size {
         int width;
         int height;
-        bool operator==(const Size& other) const {
-            return width == other.width && height == other.height;
-        }
     };
     // The size of a window (its client area: X windows have no frame of their own) or pixmap.
     std::optional<Size> DrawableSize(long hDrawable) const;

@@ -66,8 +66,6 @@ public:
     const SettingsStore& Settings() const { return m_settings; }
     uint32_t StartTick() const { return m_dwStartTick; }
     int FrameTimerId() const { return m_nTimerId; }
-    bool IsPreview() const { return m_placement == Placement::InHost; }
-    Placement GetPlacement() const { return m_placement; }
 
 signals:
     // The window is gone: the event loop should end.

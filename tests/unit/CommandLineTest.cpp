@@ -229,7 +229,8 @@ TEST(XScreenSaverOptionsTest, OneOrTwoDashesAndExactNamesOnly) {
     EXPECT_TRUE(ParseX({"-window"}).bOwnWindow);
     EXPECT_TRUE(ParseX({"--window"}).bOwnWindow);
     for (const char* notOurs : {"/root", "root", "---root", "--Root", "--roots", "--win", "--"}) {
-        EXPECT_FALSE(ParseX({notOurs}).Any()) << notOurs;
+        const XScreenSaverOptions o = ParseX({notOurs});
+        EXPECT_FALSE(o.bRoot || o.bOwnWindow || o.bWindowId || o.bHelp || o.bVersion) << notOurs;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DibSurface.h"
+#include "ImagingPlatform.h"
 
 // Reading and writing surface pixels by (x, y) from the top-left corner, for the tests.
 namespace testutil {
@@ -77,6 +78,15 @@ inline int Count(DibSurface& s, COLORREF c) {
         }
     }
     return n;
+}
+
+// A platform picture of one colour (0xAARRGGBB).
+inline PlatformImage SolidImage(int w, int h, uint32_t argb) {
+    PlatformImage image;
+    image.width = w;
+    image.height = h;
+    image.pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), argb);
+    return image;
 }
 
 }  // namespace testutil

@@ -97,21 +97,13 @@ TEST(ReplaceColor, EightBitSurfacesChangeTheirTableNotTheirPixels) {
     EXPECT_EQ(sixteen.m_pBits[0], 0xFF);
 }
 
-PlatformImage MakeImage(int w, int h, uint32_t argb) {
-    PlatformImage image;
-    image.width = w;
-    image.height = h;
-    image.pixels.assign(static_cast<size_t>(w) * h, argb);
-    return image;
-}
-
 class FakeResources : public BitmapResources {
 public:
     std::optional<PlatformImage> LoadBitmap(unsigned id) override {
         if (id != 131) {
             return std::nullopt;
         }
-        PlatformImage image = MakeImage(3, 2, 0xFF0000FF);
+        PlatformImage image = testutil::SolidImage(3, 2, 0xFF0000FF);
         image.pixels[0] = 0xFFFF0000;  // top-left red
         return image;
     }
@@ -149,7 +141,7 @@ class FakeDesktop : public DesktopSource {
 public:
     std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) override {
         asked = {x, y, width, height};
-        PlatformImage image = MakeImage(width, height, 0xFF336699);
+        PlatformImage image = testutil::SolidImage(width, height, 0xFF336699);
         image.pixels.back() = 0xFF010203;
         return image;
     }
@@ -157,7 +149,7 @@ public:
         if (!hasWallpaper) {
             return std::nullopt;
         }
-        return MakeImage(width, height, 0xFF808000);
+        return testutil::SolidImage(width, height, 0xFF808000);
     }
     std::vector<int> asked;
     bool hasWallpaper = true;

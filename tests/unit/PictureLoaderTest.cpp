@@ -26,14 +26,6 @@ public:
     int dpiX = 96, dpiY = 96;
 };
 
-PlatformImage Picture(int w, int h, uint32_t argb) {
-    PlatformImage image;
-    image.width = w;
-    image.height = h;
-    image.pixels.assign(static_cast<size_t>(w) * h, argb);
-    return image;
-}
-
 class PictureLoaderTest : public ::testing::Test {
 protected:
     PictureLoaderTest() {
@@ -60,7 +52,7 @@ TEST(PictureSize, TheHimetricRoundTrip) {
 }
 
 TEST_F(PictureLoaderTest, AnythingButBmpAndJpgGoesToThePictureDecoder) {
-    m_decoder.picture = Picture(3, 2, 0xFF102030);
+    m_decoder.picture = testutil::SolidImage(3, 2, 0xFF102030);
     for (const char* name :
          {"a.gif", "sunset.jpeg", "b.png", "c.dib", "x.BMPX", "gif", "ab", "noextension"}) {
         m_decoder.decoded.clear();
@@ -79,7 +71,7 @@ TEST_F(PictureLoaderTest, AnythingButBmpAndJpgGoesToThePictureDecoder) {
 }
 
 TEST_F(PictureLoaderTest, SizedAtTheScreensDpiWithTransparencyOverBlack) {
-    PlatformImage image = Picture(4, 2, 0xFFFF0000);
+    PlatformImage image = testutil::SolidImage(4, 2, 0xFFFF0000);
     image.pixels[1] = 0x00FFFFFF;  // fully transparent
     image.pixels[2] = 0x80FF8000;  // half transparent
     m_decoder.picture = image;
@@ -104,7 +96,7 @@ TEST_F(PictureLoaderTest, SizedAtTheScreensDpiWithTransparencyOverBlack) {
 TEST_F(PictureLoaderTest, FailuresOfTheDecoderOrTheFile) {
     DibSurface s;
     EXPECT_EQ(s.LoadPictureFile(m_dir.Write("bad.gif", {9, 9}).c_str()), 0);  // not decoded
-    m_decoder.picture = Picture(2, 2, 0xFFFFFFFF);
+    m_decoder.picture = testutil::SolidImage(2, 2, 0xFFFFFFFF);
     EXPECT_EQ(s.LoadPictureFile(m_dir.Write("empty.gif", {}).c_str()), 0);
     EXPECT_EQ(s.LoadPictureFile((m_dir.Path() + "/missing.gif").c_str()), 0);
     EXPECT_EQ(s.LoadPictureFile(nullptr), 0);
