@@ -57,7 +57,7 @@ ok_stores_the_mapped_values_and_the_saver_uses_them() {
 }
 
 japanese_title() {
-    LANG=ja_JP.UTF-8 start_saver /c
+    LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 start_saver /c
     wait_sheet 'Velvetfade 設定'
     xdotool key Escape
     expect_ended "Escape" 5
