@@ -109,7 +109,8 @@ void RegisterAll() {
         const auto name = [&](const std::string& base) { return size.Named(base); };
         benchmark::RegisterBenchmark(name("Blend128").c_str(), BlendSurfaces, size, 1);
         benchmark::RegisterBenchmark(name("Blend100").c_str(), BlendSurfaces, size, 0);
-        for (blend::Isa isa : {blend::Isa::Scalar, blend::Isa::Sse2, blend::Isa::Avx2}) {
+        for (blend::Isa isa :
+             {blend::Isa::Scalar, blend::Isa::Sse2, blend::Isa::Avx2, blend::Isa::Avx512}) {
             if (!blend::IsaAvailable(isa)) {
                 continue;
             }

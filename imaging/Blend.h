@@ -10,7 +10,8 @@
 // Every instruction-set variant gives exactly these bytes; src and dst may be the same buffer.
 namespace blend {
 
-enum class Isa { Scalar, Sse2, Avx2 };
+// Avx512 needs the byte-permute extension (AVX512BW and AVX512VBMI) besides AVX-512 itself.
+enum class Isa { Scalar, Sse2, Avx2, Avx512 };
 
 // The fastest variant this processor runs.
 Isa BestIsa();
@@ -28,6 +29,17 @@ inline void Mix128(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa is
 inline void Mix100(const uint8_t* src, uint8_t* dst, size_t n, int level, Isa isa) {
     Mix100(src, dst, dst, n, level, isa);
 }
+
+// The same mixes from 24-bit pixels (blue, green, red) straight into 32-bit ones (blue, green,
+// red, 0xFF): the frame the display reads, made in one pass. n counts pixels; out may not overlap
+// the inputs. Every byte is the one the 24-bit mix gives.
+void Mix128To32(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level,
+                Isa isa);
+void Mix100To32(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level,
+                Isa isa);
+// The 32-bit mixes may write around the cache; call this once after the last row, before anyone
+// else (the display server) reads the output.
+void StoreFence();
 
 // The formulas, one byte at a time: the reference every variant is tested against.
 inline uint8_t Reference128(uint8_t s, uint8_t d, int level) {

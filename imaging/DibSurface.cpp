@@ -225,6 +225,32 @@ bool DibSurface::BlendOver(const DibSurface& base, DibSurface& out, int nLevel) 
     return true;
 }
 
+bool DibSurface::BlendOverTo32(const DibSurface& base, const PixelTarget& target,
+                               int nLevel) const {
+    if (!SameGeometry(base) || GetBitCount() != 24 || target.bitCount != 32 ||
+        target.bits == nullptr || target.width != GetWidth() || target.height != GetHeight() ||
+        target.stride < target.width * 4) {
+        return false;
+    }
+    const auto stride = static_cast<size_t>(GetRowStride());
+    const auto width = static_cast<size_t>(GetWidth());
+    const int nHeight = GetHeight();
+    const blend::Isa isa = blend::BestIsa();
+    for (int y = 0; y < nHeight; ++y) {
+        // Our rows are bottom-up.
+        const size_t offset = static_cast<size_t>(nHeight - 1 - y) * stride;
+        if (m_bUseMmx == 1) {
+            blend::Mix128To32(m_pBits + offset, base.m_pBits + offset, target.Row(y), width, nLevel,
+                              isa);
+        } else {
+            blend::Mix100To32(m_pBits + offset, base.m_pBits + offset, target.Row(y), width, nLevel,
+                              isa);
+        }
+    }
+    blend::StoreFence();
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Transfers
 

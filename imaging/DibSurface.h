@@ -55,6 +55,10 @@ public:
     // out := this mixed into base, base weighted by nLevel: the same bytes as copying base
     // into out and blending this into it, in one pass. out may be base.
     bool BlendOver(const DibSurface& base, DibSurface& out, int nLevel) const;
+    // The same mix written as 32-bit pixels into a target of this surface's size (a window's
+    // image), in either row order. False unless both surfaces are 24-bit and the target is
+    // 32-bit, all of the same size.
+    bool BlendOverTo32(const DibSurface& base, const PixelTarget& target, int nLevel) const;
 
     // ---- transfers (coordinates from the top-left corner, y downwards)
     // From the pixel buffer through the header's colour table, at natural size.

@@ -13,9 +13,9 @@ namespace {
 
 int g_signalFds[2] = {-1, -1};
 
-void OnSignal(int /*signalNumber*/) {
+void OnSignal(int signalNumber) {
     const int savedErrno = errno;
-    const char byte = 1;
+    const char byte = static_cast<char>(signalNumber);
     // A full pipe already holds a request; losing this one changes nothing.
     [[maybe_unused]] const ssize_t written = ::write(g_signalFds[0], &byte, 1);
     errno = savedErrno;
@@ -23,7 +23,7 @@ void OnSignal(int /*signalNumber*/) {
 
 }  // namespace
 
-bool QuitOnSignals(QCoreApplication& app) {
+bool QuitOnSignals(QCoreApplication& app, std::function<void()> report) {
     if (g_signalFds[0] == -1) {
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalFds) !=
             0) {
@@ -32,13 +32,24 @@ bool QuitOnSignals(QCoreApplication& app) {
         }
     }
     auto* pNotifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, &app);
-    QObject::connect(pNotifier, &QSocketNotifier::activated, &app, [] {
+    QObject::connect(pNotifier, &QSocketNotifier::activated, &app, [report] {
         char buffer[16];
-        while (::read(g_signalFds[1], buffer, sizeof buffer) > 0) {
+        bool bQuit = false;
+        ssize_t nRead = 0;
+        while ((nRead = ::read(g_signalFds[1], buffer, sizeof buffer)) > 0) {
+            for (ssize_t i = 0; i < nRead; ++i) {
+                if (buffer[i] == SIGUSR1 && report) {
+                    report();
+                } else {
+                    bQuit = true;
+                }
+            }
         }
         // exit, not quit: quit asks the windows first, and a saver window refuses to close on
         // anyone's word but its own. exit ends every running loop, a modal dialog's included.
-        QCoreApplication::exit(0);
+        if (bQuit) {
+            QCoreApplication::exit(0);
+        }
     });
 
     struct sigaction action {};
@@ -47,6 +58,9 @@ bool QuitOnSignals(QCoreApplication& app) {
     action.sa_flags = SA_RESTART;
     for (const int signalNumber : {SIGTERM, SIGINT}) {
         ::sigaction(signalNumber, &action, nullptr);
+    }
+    if (report) {
+        ::sigaction(SIGUSR1, &action, nullptr);
     }
     return true;
 }

@@ -2,9 +2,13 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include "QtPaintTarget.h"
+#include "X11FramePresenter.h"
 
 namespace {
 QSize PrimaryScreenSize() {
@@ -30,17 +34,95 @@ int FadeSaverWindow::OnCreate() {
     if (!m_pShow->IsReady()) {
         return -1;
     }
-    return SaverWindow::OnCreate() == -1 ? -1 : 0;
+    if (SaverWindow::OnCreate() == -1) {
+        return -1;
+    }
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        m_pPresenter = X11FramePresenter::Create(static_cast<uint32_t>(winId()), width(), height());
+    }
+    if (m_pPresenter) {
+        m_pPresenterNotifier = std::make_unique<QSocketNotifier>(m_pPresenter->FileDescriptor(),
+                                                                 QSocketNotifier::Read);
+        connect(m_pPresenterNotifier.get(), &QSocketNotifier::activated, this,
+                &FadeSaverWindow::OnPresenterEvents);
+    }
+    // The captured screen at once; the first step, which prepares the first scene and shows
+    // it at level 0 (the same picture), as soon as the event loop runs, so that the next
+    // level comes one period later.
+    PresentCurrentFrame();
+    QTimer::singleShot(0, this, &FadeSaverWindow::Advance);
+    return 0;
 }
 
-void FadeSaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
-    m_pShow->Step();
+void FadeSaverWindow::OnFrameTimer() {
+    Advance();
+}
+
+void FadeSaverWindow::Advance() {
+    if (m_bStepping) {
+        return;
+    }
+    m_bStepping = true;
+    const bool bChanged = m_pShow->Step();
+    m_bStepping = false;
+    if (bChanged) {
+        PresentCurrentFrame();
+    }
+}
+
+void FadeSaverWindow::PresentCurrentFrame() {
+    if (m_pPresenter) {
+        const PixelTarget target = m_pPresenter->NextImage();
+        if (target.bits == nullptr) {
+            // The server is still copying both images; the frame follows when one is free.
+            m_bFramePending = true;
+            return;
+        }
+        m_bFramePending = false;
+        m_pShow->RenderFrame(target);
+        m_pPresenter->ShowImage();
+        ++m_nFramesPresented;
+        return;
+    }
     const QSize client = size();
     if (m_paintImage.size() != client) {
         m_paintImage = MakePaintImage(client);
     }
-    DeviceContext dc(PixelTargetFor(m_paintImage));
-    m_pShow->PresentFrame(dc, {0, 0, client.width(), client.height()});
+    m_pShow->RenderFrame(PixelTargetFor(m_paintImage));
+    ++m_nFramesPresented;
+    update();
+}
+
+void FadeSaverWindow::OnPresenterEvents() {
+    if (m_pPresenter->ProcessEvents() && m_bFramePending) {
+        PresentCurrentFrame();
+    }
+}
+
+void FadeSaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
     QPainter painter(this);
+    if (m_pPresenter) {
+        // Our own child window covers this one and shows the frames.
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    if (m_paintImage.size() != size()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
     painter.drawImage(0, 0, m_paintImage);
+}
+
+void FadeSaverWindow::resizeEvent(QResizeEvent* pEvent) {
+    SaverWindow::resizeEvent(pEvent);
+    if (m_pPresenter) {
+        if (!m_pPresenter->Resize(width(), height())) {
+            // Out of shared memory at the new size: Qt's painting takes over.
+            m_pPresenterNotifier.reset();
+            m_pPresenter.reset();
+        }
+    }
+    if (m_pPresenter || !m_paintImage.isNull()) {
+        PresentCurrentFrame();
+    }
 }

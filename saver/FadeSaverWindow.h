@@ -8,8 +8,13 @@
 #include "Random.h"
 #include "SaverWindow.h"
 
-// The saver window with the show: every paint is one step of the cycle, and the frame is
-// stretched (without smoothing) over the whole client area, so a preview shows all of it.
+class QSocketNotifier;
+class X11FramePresenter;
+
+// The saver window with the show. The frame timer advances the show by one step a period and
+// shows the frame when it changed; paints only show the current frame again. On X11 the frames
+// go through the server's shared memory, two images in turn; elsewhere through Qt's painting.
+// A frame smaller or larger than the show (a preview) is stretched without smoothing.
 class FadeSaverWindow : public SaverWindow {
     Q_OBJECT
 
@@ -22,15 +27,30 @@ public:
     ~FadeSaverWindow() override;
 
     FadeShow& Show() { return *m_pShow; }
-    // What the last paint put on the window.
+    // What the window shows when Qt paints it (the path without shared memory).
     const QImage& PaintedImage() const { return m_paintImage; }
+    // Frames put on the window since it was made.
+    uint64_t FramesPresented() const { return m_nFramesPresented; }
 
 protected:
     int OnCreate() override;
+    void OnFrameTimer() override;
     void paintEvent(QPaintEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    // One step of the show, never entered again from a message box's event loop below it.
+    void Advance();
+    // Puts the current frame on the window, now or as soon as an image is free.
+    void PresentCurrentFrame();
+    void OnPresenterEvents();
+
     StdRandom m_ownRandom;
     std::unique_ptr<FadeShow> m_pShow;
+    std::unique_ptr<X11FramePresenter> m_pPresenter;
+    std::unique_ptr<QSocketNotifier> m_pPresenterNotifier;
     QImage m_paintImage;
+    bool m_bStepping = false;
+    bool m_bFramePending = false;  // a frame waits for a free image
+    uint64_t m_nFramesPresented = 0;
 };

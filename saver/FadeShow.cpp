@@ -14,9 +14,22 @@ FadeShow::FadeShow(const SettingsStore& settings, TickSource tick, RandomSource&
     if (!IsReady()) {
         return;
     }
-    Surface(SURFACE_CAPTURE).CaptureScreen(0, 0);
-    Surface(SURFACE_FRAME).PaintDesktopInto();
-    Surface(SURFACE_FRAME).CopyPixelsTo(Surface(SURFACE_SCENE));
+    Own(SURFACE_CAPTURE).CaptureScreen(0, 0);
+    Own(SURFACE_FRAME).PaintDesktopInto();
+    Own(SURFACE_FRAME).CopyPixelsTo(Own(SURFACE_SCENE));
+}
+
+DibSurface& FadeShow::Surface(int nRole) {
+    if (nRole == SURFACE_FRAME && m_bFrameStale) {
+        Own(SURFACE_CAPTURE).BlendOver(Own(SURFACE_SCENE), Own(SURFACE_FRAME), m_nShownLevel);
+        m_bFrameStale = false;
+    }
+    return Own(nRole);
+}
+
+DibSurface& FadeShow::FrameToOverwrite() {
+    m_bFrameStale = false;
+    return Own(SURFACE_FRAME);
 }
 
 bool FadeShow::IsReady() const {
@@ -28,10 +41,12 @@ bool FadeShow::IsReady() const {
     return true;
 }
 
-void FadeShow::Step() {
+bool FadeShow::Step() {
     if (!IsReady()) {
-        return;
+        return false;
     }
+    m_bStarted = true;
+    const int nPhase = m_nPhase;
     switch (m_nPhase) {
         case PHASE_PREPARE:
             if (PrepareNextScene()) {
@@ -60,6 +75,8 @@ void FadeShow::Step() {
         default:
             break;
     }
+    // Hold and rest show the last frame again; every step of a fade makes a new one.
+    return nPhase == PHASE_PREPARE || nPhase == PHASE_FADE_IN || nPhase == PHASE_FADE_OUT;
 }
 
 void FadeShow::AdvanceLevel(int nNextPhase) {
@@ -135,7 +152,7 @@ bool FadeShow::PrepareNextScene() {
 }
 
 void FadeShow::ComposeSingleColor(COLORREF crColor) {
-    DeviceContext& dc = *Surface(SURFACE_FRAME).m_hMemDC;
+    DeviceContext& dc = *FrameToOverwrite().m_hMemDC;
     const Brush oldBrush = dc.SelectBrush(Brush{crColor & 0xFFFFFF, false});
     // The outline, in the current pen, lies wholly outside the surface.
     dc.Rectangle(-1, -1, m_rcScreen.right + 1, m_rcScreen.bottom + 1);
@@ -143,7 +160,7 @@ void FadeShow::ComposeSingleColor(COLORREF crColor) {
 }
 
 void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
-    Surface(SURFACE_FRAME).FillGradation(crFirst, crSecond, GRADATION_TOP_TO_BOTTOM);
+    FrameToOverwrite().FillGradation(crFirst, crSecond, GRADATION_TOP_TO_BOTTOM);
 }
 
 bool FadeShow::ComposePicture(const std::string& strPath) {
@@ -151,8 +168,8 @@ bool FadeShow::ComposePicture(const std::string& strPath) {
     if (picture.LoadImageFile(strPath.c_str()) == 0) {
         return false;
     }
-    DibSurface& frame = Surface(SURFACE_FRAME);
-    Surface(SURFACE_CAPTURE).CopyPixelsTo(frame);
+    DibSurface& frame = FrameToOverwrite();
+    Own(SURFACE_CAPTURE).CopyPixelsTo(frame);
     const int W = frame.GetWidth(), H = frame.GetHeight();
     const int w = picture.GetWidth(), h = picture.GetHeight();
     switch (static_cast<int32_t>(m_settings.GetDWordAt(SLOT_PICTURE_PLACEMENT))) {
@@ -178,14 +195,30 @@ bool FadeShow::ComposePicture(const std::string& strPath) {
 }
 
 void FadeShow::BuildFrame(int nLevel) {
-    // The scene copied into the frame with the captured screen blended in, done as one pass.
-    Surface(SURFACE_CAPTURE).BlendOver(Surface(SURFACE_SCENE), Surface(SURFACE_FRAME), nLevel);
+    // The scene with the captured screen blended in, made when it is shown or read.
+    m_nShownLevel = nLevel;
+    m_bFrameStale = true;
+}
+
+void FadeShow::RenderFrame(const PixelTarget& target) {
+    if (!IsReady() || !target.IsDrawable()) {
+        return;
+    }
+    // The frame on show is always the captured screen mixed into the scene at the shown level
+    // (level 0 before the first step: the captured screen itself).
+    if (Own(SURFACE_CAPTURE).BlendOverTo32(Own(SURFACE_SCENE), target, m_nShownLevel)) {
+        return;
+    }
+    DeviceContext dc(target);
+    PresentFrame(dc, {0, 0, target.width, target.height});
 }
 
 void FadeShow::PresentFrame(DeviceContext& dc, const Rect& rcClient) {
     if (!IsReady()) {
         return;
     }
-    Surface(SURFACE_FRAME)
-        .StretchTo(dc, rcClient.left, rcClient.top, rcClient.right, rcClient.bottom, false);
+    // Until the first step the frame surface holds the desktop picture, which the first scene
+    // may still need; the frame on show is the captured screen.
+    DibSurface& shown = m_bStarted ? Surface(SURFACE_FRAME) : Own(SURFACE_CAPTURE);
+    shown.StretchTo(dc, rcClient.left, rcClient.top, rcClient.right, rcClient.bottom, false);
 }

@@ -9,9 +9,14 @@
 #include "Tick.h"
 
 // The show without its window: the captured screen, the frame and the scene, and the endless
-// cycle prepare → fade in → hold → fade out → rest. One call of Step is one paint's work;
-// PresentFrame puts the frame on a device context. Qt-free, so that it is driven step by step
-// in tests with a given clock and generator.
+// cycle prepare → fade in → hold → fade out → rest. One call of Step is one frame period's work;
+// RenderFrame puts the current frame into the window's pixels. Qt-free, so that it is driven
+// step by step in tests with a given clock and generator.
+//
+// A fade frame is the captured screen mixed into the scene at a level. It is mixed straight into
+// the window's pixels when they have the show's size; the 24-bit frame surface is brought up to
+// date only when something reads it (a scene made of the frame as it stands, or a scaled
+// window), with exactly the bytes the mix would have left there.
 class FadeShow {
 public:
     enum : int {
@@ -40,8 +45,12 @@ public:
     // False when the surfaces could not be made: the show must not run then.
     bool IsReady() const;
 
-    // One paint's step of the cycle.
-    void Step();
+    // One frame period's step of the cycle. True when the frame to show changed.
+    bool Step();
+    // Puts the current frame into target: mixed straight into 32-bit pixels of the show's size,
+    // else the frame surface stretched over the whole target without smoothing. Before the
+    // first step the frame is the captured screen.
+    void RenderFrame(const PixelTarget& target);
     void PresentFrame(DeviceContext& dc, const Rect& rcClient);
 
     bool PrepareNextScene();
@@ -50,7 +59,10 @@ public:
     bool ComposePicture(const std::string& strPath);
     void BuildFrame(int nLevel);
 
-    DibSurface& Surface(int nRole) { return *m_surfaces[static_cast<size_t>(nRole)]; }
+    // The frame surface is brought up to date first.
+    DibSurface& Surface(int nRole);
+    // The level of the frame on show (the weight of the scene).
+    int ShownLevel() const { return m_nShownLevel; }
 
     Rect m_rcScreen;
     int m_nLevel = 0;
@@ -60,6 +72,9 @@ public:
     int m_nPhase = PHASE_PREPARE;
 
 private:
+    DibSurface& Own(int nRole) { return *m_surfaces[static_cast<size_t>(nRole)]; }
+    // The frame surface for a scene drawn over all of it: its old contents no longer matter.
+    DibSurface& FrameToOverwrite();
     void AdvanceLevel(int nNextPhase);
     bool IntervalPassed() const;
     COLORREF RandomColor();
@@ -67,4 +82,7 @@ private:
     const SettingsStore& m_settings;
     TickSource m_tick;
     RandomSource& m_random;
+    int m_nShownLevel = 0;
+    bool m_bFrameStale = false;  // the frame surface lags behind the frame on show
+    bool m_bStarted = false;     // a step has been made
 };

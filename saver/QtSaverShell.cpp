@@ -46,6 +46,13 @@ bool QtSaverShell::CreateOwnWindow(const char* pszName) {
 bool QtSaverShell::Create(const char* pszName, SaverWindow::Placement placement, long hParent,
                           bool bAutoDelete, QSize screenSize) {
     auto pWindow = std::make_unique<FadeSaverWindow>(SteadyTickCount, nullptr, screenSize);
+    // Inside a host's window nobody can answer a message box: the host owns the keyboard and
+    // the mouse. Elsewhere the box belongs to the show's window.
+    const bool bHosted = placement == SaverWindow::Placement::InHost ||
+                         placement == SaverWindow::Placement::OnDesktop;
+    m_messages.SetToStandardError(bHosted);
+    m_messages.SetOwner(bHosted ? nullptr : pWindow.get());
+    m_pWindow = pWindow.get();
     if (!pWindow->CreateSaver(m_profile, QString::fromUtf8(pszName), placement,
                               static_cast<unsigned long>(hParent), bAutoDelete)) {
         return false;
@@ -61,6 +68,11 @@ bool QtSaverShell::Create(const char* pszName, SaverWindow::Placement placement,
         m_pKeptWindow = std::move(pWindow);
     }
     return true;
+}
+
+uint64_t QtSaverShell::FramesPresented() const {
+    const auto* pWindow = qobject_cast<const FadeSaverWindow*>(m_pWindow.data());
+    return pWindow != nullptr ? pWindow->FramesPresented() : 0;
 }
 
 void QtSaverShell::WatchHost(SaverWindow* pWindow, long hHost) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QSize>
 #include <QTimer>
 #include <memory>
@@ -26,6 +27,9 @@ public:
     bool CreateOwnWindow(const char* pszName) override;
     void RunConfiguration() override;
 
+    // Frames the show's window has put on screen so far (0 without one).
+    uint64_t FramesPresented() const;
+
 private:
     bool Create(const char* pszName, SaverWindow::Placement placement, long hParent,
                 bool bAutoDelete, QSize screenSize = {});
@@ -42,5 +46,6 @@ private:
     QtMessageSink m_messages;
     std::unique_ptr<ScopedImagingPlatform> m_pImaging;
     std::unique_ptr<SaverWindow> m_pKeptWindow;  // a window that does not delete itself
+    QPointer<SaverWindow> m_pWindow;             // the show's window, whoever owns it
     QTimer m_hostWatch;
 };

@@ -1,5 +1,6 @@
 #include "SaverWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -188,7 +189,18 @@ void SaverWindow::EndSaverIf(uint32_t dwMask) {
     }
     m_bCloseRequested = true;
     // Posted, like a close message: the event handler that asked finishes first.
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &SaverWindow::EndSaver, Qt::QueuedConnection);
+}
+
+void SaverWindow::EndSaver() {
+    // A message box runs an event loop of its own, called from deep inside the show's step.
+    // Closing now would delete this window, and the box that is its child, under both of them;
+    // the first frame tick after the box has gone closes instead.
+    if (QApplication::activeModalWidget() != nullptr) {
+        m_bEndPending = true;
+        return;
+    }
+    close();
 }
 
 void SaverWindow::ForceClose() {
@@ -202,6 +214,15 @@ void SaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
 }
 
 void SaverWindow::timerEvent(QTimerEvent* /*pEvent*/) {
+    if (m_bEndPending && QApplication::activeModalWidget() == nullptr) {
+        m_bEndPending = false;
+        close();
+        return;
+    }
+    OnFrameTimer();
+}
+
+void SaverWindow::OnFrameTimer() {
     update();
 }
 
@@ -249,7 +270,9 @@ void SaverWindow::keyPressEvent(QKeyEvent* pEvent) {
 }
 
 void SaverWindow::changeEvent(QEvent* pEvent) {
-    if (pEvent->type() == QEvent::ActivationChange && !isActiveWindow()) {
+    // Only another application counts: our own message box taking the focus does not.
+    if (pEvent->type() == QEvent::ActivationChange && !isActiveWindow() &&
+        QApplication::activeWindow() == nullptr) {
         EndSaverIf(EXIT_OTHER_APP_ACTIVE);
     }
     QWidget::changeEvent(pEvent);

@@ -75,6 +75,9 @@ protected:
     // Takes the start tick and starts the frame timer. Returns -1 on failure, else 0.
     virtual int OnCreate();
 
+    // One frame period has passed; the base class only repaints.
+    virtual void OnFrameTimer();
+
     void paintEvent(QPaintEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
@@ -91,6 +94,8 @@ protected:
 
 private:
     void OnApplicationStateChanged(Qt::ApplicationState state);
+    // Closes the window once no message box of ours is open.
+    void EndSaver();
     bool CreateFullScreen();
     bool CreateChildOf(unsigned long hParent);
     bool CreateOnDesktop();
@@ -102,5 +107,6 @@ private:
 
     int m_nTimerId = 0;
     bool m_bCloseRequested = false;
+    bool m_bEndPending = false;  // decided while a message box was open
     bool m_bDestroyed = false;
 };

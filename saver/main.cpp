@@ -39,9 +39,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    QuitOnSignals(app);
     InstallTranslation(app);
     QtSaverShell shell;
+    QuitOnSignals(app, [&shell] {
+        std::fprintf(stderr, "Velvetfade: frames presented: %llu\n",
+                     static_cast<unsigned long long>(shell.FramesPresented()));
+    });
     SaverApp saverApp(shell);
     if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data(),
                                std::getenv("XSCREENSAVER_WINDOW"))) {

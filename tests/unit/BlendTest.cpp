@@ -12,7 +12,7 @@ using blend::Isa;
 
 std::vector<Isa> AvailableIsas() {
     std::vector<Isa> isas;
-    for (Isa isa : {Isa::Scalar, Isa::Sse2, Isa::Avx2}) {
+    for (Isa isa : {Isa::Scalar, Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
         if (blend::IsaAvailable(isa)) {
             isas.push_back(isa);
         }
@@ -56,6 +56,79 @@ TEST(BlendExactness, EveryPathEqualsTheFormulaForEveryLevelAndBytePair) {
                 ASSERT_EQ(d100[i], blend::Reference100(s, d, clamped))
                     << blend::IsaName(isa) << " scale 100, level " << level << ", s " << int{s}
                     << ", d " << int{d};
+            }
+        }
+    }
+}
+
+// An output buffer whose start is `offset` bytes past a 64-byte boundary, so that both the
+// aligned (streaming) and the unaligned stores of the 32-bit mixes are reached.
+struct Output {
+    std::vector<uint8_t> storage;
+    uint8_t* p;
+    Output(size_t n, size_t offset, uint8_t fill) : storage(n + offset + 128, fill) {
+        const auto start = reinterpret_cast<uintptr_t>(storage.data());
+        p = storage.data() + ((64 - start % 64) % 64) + offset;
+    }
+};
+
+TEST(BlendExactness, ThirtyTwoBitOutputEqualsTheFormulaForEveryLevelAndBytePair) {
+    // Every byte pair lands once in some channel; the last pixel is padded.
+    const AllPairs pairs;
+    const size_t nPixels = (pairs.src.size() + 2) / 3;
+    std::vector<uint8_t> src(pairs.src), dst(pairs.dst);
+    src.resize(nPixels * 3);
+    dst.resize(nPixels * 3);
+    for (Isa isa : AvailableIsas()) {
+        for (int level = -5; level <= 105; ++level) {
+            const int clamped = level < 0 ? 0 : (level > 100 ? 100 : level);
+            Output o128(nPixels * 4, 0, 0), o100(nPixels * 4, 0, 0);
+            blend::Mix128To32(src.data(), dst.data(), o128.p, nPixels, level, isa);
+            blend::Mix100To32(src.data(), dst.data(), o100.p, nPixels, level, isa);
+            blend::StoreFence();
+            for (size_t i = 0; i < nPixels * 4; ++i) {
+                const size_t pixel = i / 4, channel = i % 4;
+                if (channel == 3) {
+                    ASSERT_EQ(o128.p[i], 0xFF) << blend::IsaName(isa) << " pixel " << pixel;
+                    ASSERT_EQ(o100.p[i], 0xFF) << blend::IsaName(isa) << " pixel " << pixel;
+                    continue;
+                }
+                const uint8_t s = src[pixel * 3 + channel], d = dst[pixel * 3 + channel];
+                ASSERT_EQ(o128.p[i], blend::Reference128(s, d, clamped))
+                    << blend::IsaName(isa) << " scale 128, level " << level << ", s " << int{s}
+                    << ", d " << int{d};
+                ASSERT_EQ(o100.p[i], blend::Reference100(s, d, clamped))
+                    << blend::IsaName(isa) << " scale 100, level " << level << ", s " << int{s}
+                    << ", d " << int{d};
+            }
+        }
+    }
+}
+
+TEST(BlendExactness, ThirtyTwoBitRowsOfAnyLengthAndPlaceWriteTheirPixelsAndNoOther) {
+    for (Isa isa : AvailableIsas()) {
+        for (size_t offset : {0u, 4u, 1u}) {
+            for (size_t n : {0u, 1u, 7u, 10u, 11u, 12u, 19u, 63u, 64u, 65u, 127u, 200u}) {
+                // Inputs exactly as long as the row, so that a read past it is an error under
+                // AddressSanitizer.
+                std::vector<uint8_t> src(n * 3, 200), base(n * 3, 10);
+                for (bool scale128 : {false, true}) {
+                    Output out(n * 4, offset, 7);
+                    if (scale128) {
+                        blend::Mix128To32(src.data(), base.data(), out.p, n, 50, isa);
+                    } else {
+                        blend::Mix100To32(src.data(), base.data(), out.p, n, 50, isa);
+                    }
+                    blend::StoreFence();
+                    const uint8_t* first = out.p;
+                    for (const uint8_t* q = out.storage.data();
+                         q < out.storage.data() + out.storage.size(); ++q) {
+                        const bool inside = q >= first && q < first + n * 4;
+                        const auto at = static_cast<size_t>(q - first);
+                        ASSERT_EQ(*q, !inside ? 7 : (at % 4 == 3 ? 0xFF : 105))
+                            << blend::IsaName(isa) << " n " << n << " offset " << offset;
+                    }
+                }
             }
         }
     }
