@@ -321,6 +321,61 @@ TEST_F(FadeShowTest, NoStoredSettingsStayOnTheCapturedScreen) {
     EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_IN);
 }
 
+// The window's pixels: 32-bit, top-down, of the show's size (mixed straight into) or of any
+// other size (stretched from the frame surface).
+struct WindowImage {
+    std::vector<uint8_t> bits;
+    PixelTarget target;
+    WindowImage(int w, int h) : bits(static_cast<size_t>(w) * h * 4) {
+        target.bits = bits.data();
+        target.width = w;
+        target.height = h;
+        target.stride = w * 4;
+        target.bitCount = 32;
+        target.bottomUp = false;
+    }
+    COLORREF At(int x, int y) const {
+        const uint8_t* p = &bits[(static_cast<size_t>(y) * target.width + x) * 4];
+        return RGB(p[2], p[1], p[0]);
+    }
+};
+
+TEST_F(FadeShowTest, TheWindowShowsTheFrameOnShowAndOnlyFadesChangeIt) {
+    Set(SLOT_FADE_STEP, 30);
+    Set(SLOT_SINGLE_COLOR, RGB(250, 10, 90));
+    FadeShow& show = MakeShow();
+    WindowImage same(40, 30), half(20, 15);
+    // Before the first step: the captured screen, although the frame surface holds the
+    // wallpaper for a first scene that may need it.
+    show.RenderFrame(same.target);
+    show.RenderFrame(half.target);
+    EXPECT_EQ(same.At(5, 7), RGB(5, 7, 0x40));
+    EXPECT_EQ(half.At(3, 4), Get(Capture(), 7, 9));
+    EXPECT_EQ(Get(m_pShow->Surface(FadeShow::SURFACE_SCENE), 5, 7), kWallpaper);
+
+    std::vector<bool> changed;
+    for (int i = 0; i < 12; ++i) {
+        changed.push_back(show.Step());
+        show.RenderFrame(same.target);
+        show.RenderFrame(half.target);
+        // Either path shows the frame surface's bytes.
+        for (int y = 0; y < 30; y += 7) {
+            for (int x = 0; x < 40; x += 3) {
+                ASSERT_EQ(same.At(x, y), Get(Frame(), x, y)) << "step " << i;
+            }
+        }
+        ASSERT_EQ(half.At(19, 14), Get(Frame(), 39, 29)) << "step " << i;
+        if (i == 1) {
+            DibSurface expected = Expected(show.Surface(FadeShow::SURFACE_SCENE), 30);
+            EXPECT_EQ(same.At(0, 0), Get(expected, 0, 0));
+        }
+        ++m_dwNow;
+    }
+    // Prepare and fade in (4), hold (1), fade out (4), rest (1), prepare and fade in.
+    EXPECT_EQ(changed, (std::vector<bool>{true, true, true, true, false, true, true, true, true,
+                                          false, true, true}));
+}
+
 TEST_F(FadeShowTest, AnOutOfRangeStepEndsTheFadeInsteadOfRunningBackwards) {
     Set(SLOT_FADE_STEP, 0xFFFFFFFF);
     FadeShow& show = MakeShow();
