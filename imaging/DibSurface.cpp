@@ -232,30 +232,18 @@ bool DibSurface::BlendOverTo32(const DibSurface& base, const PixelTarget& target
         target.stride < target.width * 4) {
         return false;
     }
-    const auto stride = static_cast<ptrdiff_t>(GetRowStride());
+    const auto stride = static_cast<size_t>(GetRowStride());
     const auto width = static_cast<size_t>(GetWidth());
     const int nHeight = GetHeight();
     const blend::Isa isa = blend::BestIsa();
     const auto mix = m_bUseMmx == 1 ? blend::Mix128To32 : blend::Mix100To32;
-    // Our rows are bottom-up and the target's top-down, so one of the two is walked backwards
-    // row by row, which the processor's own prefetching follows badly: each slice of the next
-    // row is asked for while the same slice of this one is mixed.
-    constexpr size_t kSlice = 256;
-    for (int y = 0; y < nHeight; ++y) {
-        const uint8_t* pSrc = m_pBits + (nHeight - 1 - y) * stride;
-        const uint8_t* pBase = base.m_pBits + (nHeight - 1 - y) * stride;
-        uint8_t* pOut = target.Row(y);
-        const bool bPrefetch = y + 1 < nHeight;
-        for (size_t x = 0; x < width; x += kSlice) {
-            const size_t n = std::min(kSlice, width - x);
-            if (bPrefetch) {
-                for (size_t i = x * 3; i < (x + n) * 3; i += 64) {
-                    __builtin_prefetch(pSrc - stride + i);
-                    __builtin_prefetch(pBase - stride + i);
-                }
-            }
-            mix(pSrc + x * 3, pBase + x * 3, pOut + x * 4, n, nLevel, isa);
-        }
+    // Our rows are bottom-up and the target's top-down, so one of the two is walked backwards.
+    // Let it be the target: the processor follows reads that run forwards through memory far
+    // better, and the stores around the cache do not care.
+    for (int r = 0; r < nHeight; ++r) {
+        const size_t offset = static_cast<size_t>(r) * stride;
+        mix(m_pBits + offset, base.m_pBits + offset, target.Row(nHeight - 1 - r), width, nLevel,
+            isa);
     }
     blend::StoreFence();
     return true;
