@@ -75,6 +75,23 @@ void Mix100Sse2(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n,
     Mix100Scalar(src + i, base + i, out + i, n - i, level);
 }
 
+// 32 bytes of each input mixed: the bytes interleaved, one multiply-add per pair, then the shift
+// or the division. Unpacking and packing both work within 128-bit halves, so the order comes
+// back.
+__attribute__((target("avx2"))) inline __m256i MixPairs256(__m256i s, __m256i d, __m256i weights,
+                                                           __m256i mul, bool divide100) {
+    __m256i lo = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(s, d), weights);
+    __m256i hi = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(s, d), weights);
+    if (divide100) {
+        lo = _mm256_srli_epi16(_mm256_mulhi_epu16(lo, mul), DIV100_SHIFT - 16);
+        hi = _mm256_srli_epi16(_mm256_mulhi_epu16(hi, mul), DIV100_SHIFT - 16);
+    } else {
+        lo = _mm256_srli_epi16(lo, 7);
+        hi = _mm256_srli_epi16(hi, 7);
+    }
+    return _mm256_packus_epi16(lo, hi);
+}
+
 // AVX2: interleave source and destination bytes and let one multiply-add per lane pair form
 // s * b + d * a. The weights are signed bytes, so both must be below 128; the two end levels,
 // where one weight is 128, are a plain copy and nothing at all.
@@ -87,17 +104,8 @@ __attribute__((target("avx2"))) void MixPairsAvx2(const uint8_t* src, const uint
     for (; i + 32 <= n; i += 32) {
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + i));
-        __m256i lo = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(s, d), weights);
-        __m256i hi = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(s, d), weights);
-        if (divide100) {
-            lo = _mm256_srli_epi16(_mm256_mulhi_epu16(lo, mul), DIV100_SHIFT - 16);
-            hi = _mm256_srli_epi16(_mm256_mulhi_epu16(hi, mul), DIV100_SHIFT - 16);
-        } else {
-            lo = _mm256_srli_epi16(lo, 7);
-            hi = _mm256_srli_epi16(hi, 7);
-        }
-        // Unpacking and packing both work within 128-bit halves, so the order comes back.
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            MixPairs256(s, d, weights, mul, divide100));
     }
     if (divide100) {
         Mix100Scalar(src + i, base + i, out + i, n - i, wDst);
@@ -108,7 +116,16 @@ __attribute__((target("avx2"))) void MixPairsAvx2(const uint8_t* src, const uint
     }
 }
 
-void Mix128Avx2(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level) {
+// A kernel that forms s * wSrc + d * wDst from signed-byte weights, then shifts by 7 or divides
+// by 100.
+using PairsKernel = void (*)(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n,
+                             int wSrc, int wDst, bool divide100);
+
+// Scale 128 through such a kernel. Its weights are signed bytes, so both must be below 128: the
+// two end levels, where one weight is 128, are one input alone, copied as it is (or widened, for
+// 32-bit output).
+void Mix128ByPairs(PairsKernel kernel, const uint8_t* src, const uint8_t* base, uint8_t* out,
+                   size_t n, int level) {
     const int a = level * 128 / 100;
     if (a == 0 || a == 128) {
         const uint8_t* from = a == 0 ? src : base;
@@ -117,7 +134,17 @@ void Mix128Avx2(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n,
         }
         return;
     }
-    MixPairsAvx2(src, base, out, n, 128 - a, a, false);
+    kernel(src, base, out, n, 128 - a, a, false);
+}
+
+void Mix128To32ByPairs(PairsKernel kernel, const uint8_t* src, const uint8_t* base, uint8_t* out,
+                       size_t n, int level) {
+    const int a = level * 128 / 100;
+    if (a == 0 || a == 128) {
+        pixelrows::Bgr24ToBgrx32(a == 0 ? src : base, out, static_cast<int>(n));
+        return;
+    }
+    kernel(src, base, out, n, 128 - a, a, false);
 }
 
 void Mix100Avx2(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level) {
@@ -197,16 +224,7 @@ __attribute__((target("avx2"))) void MixTo32Avx2(const uint8_t* src, const uint8
     const __m256i weights = _mm256_set1_epi16(static_cast<short>((wDst << 8) | wSrc));
     const __m256i mul = _mm256_set1_epi16(static_cast<short>(DIV100_MUL));
     const auto mix = [&](__m256i s, __m256i d) __attribute__((target("avx2"))) {
-        __m256i lo = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(s, d), weights);
-        __m256i hi = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(s, d), weights);
-        if (divide100) {
-            lo = _mm256_srli_epi16(_mm256_mulhi_epu16(lo, mul), DIV100_SHIFT - 16);
-            hi = _mm256_srli_epi16(_mm256_mulhi_epu16(hi, mul), DIV100_SHIFT - 16);
-        } else {
-            lo = _mm256_srli_epi16(lo, 7);
-            hi = _mm256_srli_epi16(hi, 7);
-        }
-        return _mm256_or_si256(_mm256_packus_epi16(lo, hi), alpha);
+        return _mm256_or_si256(MixPairs256(s, d, weights, mul, divide100), alpha);
     };
     size_t i = 0;
     if ((reinterpret_cast<uintptr_t>(out) & 31) == 0) {
@@ -235,16 +253,6 @@ __attribute__((target("avx2"))) void MixTo32Avx2(const uint8_t* src, const uint8
     if (i < n) {
         storeBehind(n - 8);
     }
-}
-
-void Mix128To32Avx2(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level) {
-    const int a = level * 128 / 100;
-    if (a == 0 || a == 128) {
-        // One weight would be 128, beyond a signed byte: the frame is one input alone.
-        pixelrows::Bgr24ToBgrx32(a == 0 ? src : base, out, static_cast<int>(n));
-        return;
-    }
-    MixTo32Avx2(src, base, out, n, 128 - a, a, false);
 }
 
 // ---- AVX-512: 64 bytes a step
@@ -276,18 +284,6 @@ VF_AVX512 void MixPairsAvx512(const uint8_t* src, const uint8_t* base, uint8_t* 
                                  mul, divide100));
     }
     MixPairsAvx2(src + i, base + i, out + i, n - i, wSrc, wDst, divide100);
-}
-
-void Mix128Avx512(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level) {
-    const int a = level * 128 / 100;
-    if (a == 0 || a == 128) {
-        const uint8_t* from = a == 0 ? src : base;
-        if (from != out) {
-            std::memmove(out, from, n);
-        }
-        return;
-    }
-    MixPairsAvx512(src, base, out, n, 128 - a, a, false);
 }
 
 // Byte indices that widen 48 bytes of 24-bit pixels, starting at byte `from` of a pair of
@@ -349,49 +345,43 @@ VF_AVX512 void MixTo32Avx512(const uint8_t* src, const uint8_t* base, uint8_t* o
     }
 }
 
-void Mix128To32Avx512(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level) {
-    const int a = level * 128 / 100;
-    if (a == 0 || a == 128) {
-        pixelrows::Bgr24ToBgrx32(a == 0 ? src : base, out, static_cast<int>(n));
-        return;
-    }
-    MixTo32Avx512(src, base, out, n, 128 - a, a, false);
-}
-
 int Clamp(int level) {
     return level < 0 ? 0 : (level > 100 ? 100 : level);
+}
+
+template <bool kDivide100>
+void MixTo32(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level, Isa isa) {
+    level = Clamp(level);
+    PairsKernel pairs = nullptr;
+    switch (isa) {
+        case Isa::Scalar:
+            return MixTo32Scalar<kDivide100>(src, base, out, n, level);
+        case Isa::Sse2:
+            return MixTo32Sse2<kDivide100>(src, base, out, n, level);
+        case Isa::Avx2:
+            pairs = MixTo32Avx2;
+            break;
+        case Isa::Avx512:
+            pairs = MixTo32Avx512;
+            break;
+    }
+    if (kDivide100) {
+        pairs(src, base, out, n, 100 - level, level, true);
+    } else {
+        Mix128To32ByPairs(pairs, src, base, out, n, level);
+    }
 }
 
 }  // namespace
 
 void Mix128To32(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level,
                 Isa isa) {
-    level = Clamp(level);
-    switch (isa) {
-        case Isa::Scalar:
-            return MixTo32Scalar<false>(src, base, out, n, level);
-        case Isa::Sse2:
-            return MixTo32Sse2<false>(src, base, out, n, level);
-        case Isa::Avx2:
-            return Mix128To32Avx2(src, base, out, n, level);
-        case Isa::Avx512:
-            return Mix128To32Avx512(src, base, out, n, level);
-    }
+    MixTo32<false>(src, base, out, n, level, isa);
 }
 
 void Mix100To32(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int level,
                 Isa isa) {
-    level = Clamp(level);
-    switch (isa) {
-        case Isa::Scalar:
-            return MixTo32Scalar<true>(src, base, out, n, level);
-        case Isa::Sse2:
-            return MixTo32Sse2<true>(src, base, out, n, level);
-        case Isa::Avx2:
-            return MixTo32Avx2(src, base, out, n, 100 - level, level, true);
-        case Isa::Avx512:
-            return MixTo32Avx512(src, base, out, n, 100 - level, level, true);
-    }
+    MixTo32<true>(src, base, out, n, level, isa);
 }
 
 void StoreFence() {
@@ -442,9 +432,9 @@ void Mix128(const uint8_t* src, const uint8_t* base, uint8_t* out, size_t n, int
         case Isa::Sse2:
             return Mix128Sse2(src, base, out, n, level);
         case Isa::Avx2:
-            return Mix128Avx2(src, base, out, n, level);
+            return Mix128ByPairs(MixPairsAvx2, src, base, out, n, level);
         case Isa::Avx512:
-            return Mix128Avx512(src, base, out, n, level);
+            return Mix128ByPairs(MixPairsAvx512, src, base, out, n, level);
     }
 }
 

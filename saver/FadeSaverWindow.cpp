@@ -125,4 +125,9 @@ void FadeSaverWindow::resizeEvent(QResizeEvent* pEvent) {
     if (m_pPresenter || !m_paintImage.isNull()) {
         PresentCurrentFrame();
     }
+    if (m_pPresenter) {
+        // Making the images anew waited for the server, which may have queued events meanwhile
+        // that the socket will not announce again.
+        OnPresenterEvents();
+    }
 }
