@@ -60,7 +60,7 @@ void AnimatedPicture::timerEvent(QTimerEvent* /*pEvent*/) {
 void AnimatedPicture::paintEvent(QPaintEvent* /*pEvent*/) {
     QPainter painter(this);
     if (m_surfaces.size() <= 2) {
-        painter.fillRect(rect(), palette().color(QPalette::Button));
+        painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
     DibSurface& work = *m_surfaces[2];

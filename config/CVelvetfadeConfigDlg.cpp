@@ -1,10 +1,13 @@
 #include "CVelvetfadeConfigDlg.h"
 
+#include <QCursor>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QPushButton>
-#include <QShowEvent>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "SettingsSlots.h"
 #include "SettingsStore.h"
@@ -38,11 +41,22 @@ QString CVelvetfadeConfigDlg::Caption() {
     return tr("Setting of Velvetfade");
 }
 
-void CVelvetfadeConfigDlg::showEvent(QShowEvent* pEvent) {
-    QDialog::showEvent(pEvent);
-    if (m_nCurrent < 0) {
+void CVelvetfadeConfigDlg::setVisible(bool bVisible) {
+    if (bVisible && m_nCurrent < 0) {
+        // The first page is made before the sheet appears, so that the sheet is centred at its
+        // final size (a window that is moved is not placed again by QDialog).
         OnTabChanged(m_pTabs->currentIndex());
+        const QScreen* pScreen = QGuiApplication::screenAt(QCursor::pos());
+        if (pScreen == nullptr) {
+            pScreen = screen();
+        }
+        if (pScreen != nullptr) {
+            const QRect area = pScreen->availableGeometry();
+            move(area.x() + std::max(0, (area.width() - width()) / 2),
+                 area.y() + std::max(0, (area.height() - height()) / 2));
+        }
     }
+    QDialog::setVisible(bVisible);
 }
 
 void CVelvetfadeConfigDlg::CreatePage(int nIndex) {
@@ -93,7 +107,12 @@ void CVelvetfadeConfigDlg::OnTabChanged(int nIndex) {
     }
     m_nCurrent = nIndex;
     CreatePage(nIndex);
+    // A page that needs more room widens the sheet about its centre.
+    const QPoint centre = geometry().center();
     adjustSize();
+    if (isVisible()) {
+        move(centre - rect().center());
+    }
 }
 
 void CVelvetfadeConfigDlg::OnOK() {
@@ -125,7 +144,12 @@ void CVelvetfadeConfigDlg::LoadFrom(const SettingsStore& s) {
     m_page3.m_bExitKeyDown = (dwExit & EXIT_KEY_DOWN) != 0 ? 1 : 0;
     m_page3.m_bExitOtherApp = (dwExit & EXIT_OTHER_APP_ACTIVE) != 0 ? 1 : 0;
     for (int i = FIRST_PICTURE_SLOT; i < s.GetStringCount(); ++i) {
-        m_page1.m_arrFiles.append(QString::fromStdString(s.GetStringAt(i)));
+        // Only a damaged file holds an entry longer than any path; it names no file, and it
+        // would take seconds and hundreds of megabytes to show. It is left out.
+        const std::string& path = s.GetStringAt(i);
+        if (CVelvetfadeConfigPage1::AcceptsPath(path)) {
+            m_page1.m_arrFiles.append(QString::fromStdString(path));
+        }
     }
 }
 

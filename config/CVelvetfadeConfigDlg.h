@@ -34,8 +34,7 @@ public:
     CVelvetfadeConfigPage3 m_page3;
     CVelvetfadeConfigPage4 m_page4;
 
-protected:
-    void showEvent(QShowEvent* pEvent) override;
+    void setVisible(bool bVisible) override;
 
 private:
     void OnTabChanged(int nIndex);

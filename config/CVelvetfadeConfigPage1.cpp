@@ -1,13 +1,17 @@
 #include "CVelvetfadeConfigPage1.h"
 
+#include <climits>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 
 #include "DialogUnits.h"
 #include "ProgramIcon.h"
@@ -57,8 +61,6 @@ bool CVelvetfadeConfigPage1::Create() {
     if (m_bCreated) {
         return true;
     }
-    // A plain background, so that the radio buttons sitting on the group frames match it.
-    setAutoFillBackground(true);
     CreateControls();
     m_bCreated = true;
     DoDataExchange(false);
@@ -69,10 +71,13 @@ bool CVelvetfadeConfigPage1::Create() {
     OnRandomSingle();
     OnRandomGrad1();
     OnRandomGrad2();
-    for (const QString& path : m_arrFiles) {
-        m_listFiles->addItem(path);
-    }
+    m_listFiles->addItems(m_arrFiles);
     return true;
+}
+
+bool CVelvetfadeConfigPage1::AcceptsPath(std::string_view path) {
+    // PATH_MAX counts the terminating zero: a longer path names no file.
+    return path.size() < PATH_MAX;
 }
 
 void CVelvetfadeConfigPage1::CreateControls() {
@@ -85,9 +90,12 @@ void CVelvetfadeConfigPage1::CreateControls() {
     };
     auto add = [this](int nId, QWidget* pWidget) { return Register(nId, pWidget); };
 
-    // Group frames first: they lie under the radio buttons that sit on their top edges.
+    // Group frames first: they lie under the radio buttons that sit on their top edges, whose
+    // texts name them.
+    std::vector<QGroupBox*> frames;
     for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 110)}) {
-        place(new QGroupBox(this), r.x(), r.y(), r.width(), r.height());
+        frames.push_back(new QGroupBox(this));
+        place(frames.back(), r.x(), r.y(), r.width(), r.height());
     }
 
     // The four radio buttons form one group; in creation order they are indices 0 to 3.
@@ -114,6 +122,9 @@ void CVelvetfadeConfigPage1::CreateControls() {
     for (const Radio& r : radios) {
         makeRadio(r);
     }
+    for (size_t i = 0; i < frames.size(); ++i) {
+        frames[i]->setAccessibleName(PlainText(m_pModeGroup->button(static_cast<int>(i))->text()));
+    }
 
     auto makeCheck = [&](int nId, const QString& text, int x, int y, int w) {
         auto* pCheck = new QCheckBox(text, this);
@@ -121,8 +132,9 @@ void CVelvetfadeConfigPage1::CreateControls() {
         add(nId, pCheck);
         return pCheck;
     };
-    auto placeColor = [&](int nId, ColorPickerButton& button, int x, int y) {
+    auto placeColor = [&](int nId, ColorPickerButton& button, int x, int y, const QString& name) {
         button.setParent(this);
+        button.setAccessibleName(name);
         place(&button, x, y, 50, 15);
         button.show();
         add(nId, &button);
@@ -130,19 +142,24 @@ void CVelvetfadeConfigPage1::CreateControls() {
 
     auto* pRandomSingle = makeCheck(IDC_RANDOM_SINGLE, tr("random"), 180, 22, 47);
     connect(pRandomSingle, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomSingle);
-    placeColor(IDC_SINGLE_COLOR, m_btnSingleColor, 125, 19);
+    placeColor(IDC_SINGLE_COLOR, m_btnSingleColor, 125, 19, tr("Single color"));
     auto* pRandomGrad1 = makeCheck(IDC_RANDOM_GRAD1, tr("random"), 70, 61, 45);
     connect(pRandomGrad1, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad1);
-    placeColor(IDC_GRAD_COLOR1, m_btnGradColor1, 15, 59);
+    placeColor(IDC_GRAD_COLOR1, m_btnGradColor1, 15, 59, tr("First color of the gradation"));
     auto* pRandomGrad2 = makeCheck(IDC_RANDOM_GRAD2, tr("random"), 180, 61, 45);
     connect(pRandomGrad2, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad2);
-    placeColor(IDC_GRAD_COLOR2, m_btnGradColor2, 125, 58);
+    placeColor(IDC_GRAD_COLOR2, m_btnGradColor2, 125, 58, tr("Second color of the gradation"));
     makeCheck(IDC_RANDOM_ORDER, tr("Random &Order"), bJapanese ? 98 : 96, 103, bJapanese ? 57 : 59);
 
     m_listFiles = new QListWidget(this);
     m_listFiles->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles
     m_listFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_listFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_listFiles->setSortingEnabled(false);
+    // Every row one line high: nothing measures the texts of rows out of sight, so a long list
+    // opens at once.
+    m_listFiles->setUniformItemSizes(true);
+    m_listFiles->setAccessibleName(tr("Pictures"));
     place(m_listFiles, 15, 117, 215, 74);
     add(IDC_FILE_LIST, m_listFiles);
 
@@ -161,6 +178,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
                              QT_TR_NOOP("Tiled"), QT_TR_NOOP("Enlarged to the screen")}) {
         m_pPlacement->addItem(tr(text));
     }
+    m_pPlacement->setAccessibleName(tr("Placement of a picture"));
     // The template's height includes the drop-down list; the closed box is one line high.
     place(m_pPlacement, 160, 101, 70, 12, true);
     add(IDC_PLACEMENT, m_pPlacement);
@@ -174,7 +192,14 @@ void CVelvetfadeConfigPage1::CreateControls() {
     }
 
     const DialogUnits& du = layout.Apply();
+    // A radio button on a group's frame covers the frame's line with its background: no wider
+    // than its text, so the gap fits the caption.
+    for (QAbstractButton* pRadio : m_pModeGroup->buttons()) {
+        pRadio->resize(std::min(pRadio->width(), pRadio->sizeHint().width()), pRadio->height());
+    }
     setMinimumSize(du.X(239), du.Y(198));
+    // The radio buttons sitting on the group frames take the page's background.
+    CentreControls(*this);
 }
 
 void CVelvetfadeConfigPage1::ApplyEnablingRule(int nCheckId, ColorPickerButton& button) {
@@ -224,18 +249,31 @@ void CVelvetfadeConfigPage1::OnAddFiles() {
         return;
     }
     const QStringList chosen = m_fileDialog(this, FileDialogFilters(), QStringLiteral("bmp"));
+    QStringList accepted;
     for (const QString& path : chosen) {
-        m_listFiles->addItem(path);
-        m_arrFiles.append(path);
+        if (AcceptsPath(QFile::encodeName(path).toStdString())) {
+            accepted.append(path);
+        }
     }
+    m_listFiles->addItems(accepted);
+    m_arrFiles.append(accepted);
 }
 
 void CVelvetfadeConfigPage1::OnDeleteFiles() {
-    // From the end, so that the indices still to visit stay valid.
-    for (int i = m_listFiles->count() - 1; i >= 0; --i) {
-        if (m_listFiles->item(i)->isSelected()) {
-            delete m_listFiles->takeItem(i);
-            m_arrFiles.removeAt(i);
+    // The items that stay, in order, are put back at once: taking items out one by one costs
+    // time in proportion to the list's length for each.
+    QStringList kept;
+    for (int i = 0; i < m_listFiles->count(); ++i) {
+        if (!m_listFiles->item(i)->isSelected()) {
+            kept.append(m_arrFiles.value(i));
         }
     }
+    if (kept.size() == m_listFiles->count()) {
+        return;
+    }
+    const int scrolled = m_listFiles->verticalScrollBar()->value();
+    m_listFiles->clear();
+    m_listFiles->addItems(kept);
+    m_listFiles->verticalScrollBar()->setValue(scrolled);
+    m_arrFiles = kept;
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <string_view>
 
 #include "ColorPickerButton.h"
 #include "TemplatePage.h"
@@ -48,6 +49,10 @@ public:
     static const char* const FILE_FILTER;
 
     explicit CVelvetfadeConfigPage1(QWidget* pParent = nullptr);
+
+    // Whether the list takes a path (in the system's encoding): one longer than any path the
+    // system accepts names no file.
+    static bool AcceptsPath(std::string_view path);
 
     // Makes the controls, moves the members into them, gives the sheet window the program
     // icon and applies the enabling rules. Once only; later calls do nothing.

@@ -41,12 +41,13 @@ bool CVelvetfadeConfigPage2::Create() {
          &CVelvetfadeConfigPage2::OnDeltaPosInterval},
     };
     for (const Row& row : rows) {
-        auto* pGroup = new QGroupBox(tr(row.group), this);
+        auto* pGroup = new LabelGroupBox(tr(row.group), this);
         layout.Add(pGroup, 5, row.top, 230, 50);
 
         auto* pSlider = new QSlider(Qt::Horizontal, this);
         pSlider->setRange(0, 100);  // the platform's default range until OnInitDialog sets its own
         pSlider->setTickPosition(QSlider::TicksBothSides);
+        pSlider->setAccessibleName(PlainText(pGroup->title()));
         Register(row.slider, pSlider);
         layout.Add(pSlider, 15, row.top + 13, 160, row.sliderH);
         connect(pSlider, &QSlider::valueChanged, this, &CVelvetfadeConfigPage2::OnHScroll);
@@ -59,8 +60,14 @@ bool CVelvetfadeConfigPage2::Create() {
         auto* pRight = new QToolButton(pSpin);
         pRight->setArrowType(Qt::RightArrow);
         pRight->setObjectName(QStringLiteral("right"));
-        pLeft->setAutoRepeat(true);
-        pRight->setAutoRepeat(true);
+        pSpin->setAccessibleName(PlainText(pGroup->title()));
+        pLeft->setAccessibleName(tr("Less"));
+        pRight->setAccessibleName(tr("More"));
+        // Like the template's spin control, the arrows are no Tab stops of their own.
+        for (QToolButton* pArrow : {pLeft, pRight}) {
+            pArrow->setAutoRepeat(true);
+            pArrow->setFocusPolicy(Qt::NoFocus);
+        }
         const auto delta = row.delta;
         connect(pLeft, &QToolButton::clicked, this, [this, delta] { (this->*delta)(+1); });
         connect(pRight, &QToolButton::clicked, this, [this, delta] { (this->*delta)(-1); });
@@ -89,6 +96,7 @@ bool CVelvetfadeConfigPage2::Create() {
         pRight->setGeometry(half, 0, pSpin->width() - half, pSpin->height());
     }
     setMinimumSize(du.X(239), du.Y(183));
+    CentreControls(*this);
 
     m_bCreated = true;
     // The first exchange happens before the ranges are set, as the page always did: a stored

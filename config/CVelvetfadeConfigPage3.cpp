@@ -48,6 +48,7 @@ bool CVelvetfadeConfigPage3::Create() {
     pGroup->resize(std::max(pGroup->width(), pWarning->x() + pWarning->width() + du.X(5)),
                    pGroup->height());
     setMinimumSize(std::max(du.X(239), pGroup->x() + pGroup->width() + du.X(5)), du.Y(183));
+    CentreControls(*this);
 
     m_bCreated = true;
     DoDataExchange(false);

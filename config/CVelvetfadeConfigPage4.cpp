@@ -1,5 +1,7 @@
 #include "CVelvetfadeConfigPage4.h"
 
+#include "TemplatePage.h"
+
 #include <QLabel>
 
 #include "ColorTableMenu.h"
@@ -21,7 +23,14 @@ bool CVelvetfadeConfigPage4::Create() {
     DialogUnits du(*this);
     const bool bJapanese = UiIsJapanese();
     m_picture.setParent(this);
-    m_picture.setGeometry(du.X(bJapanese ? 80 : 75), du.Y(bJapanese ? 80 : 85), 128, 32);
+    m_picture.setAccessibleName(QStringLiteral("Velvetfade"));
+    // The picture keeps its own size, centred on its template box (whose dialog units are
+    // wider here than the pixels of the picture).
+    const QRect box(du.X(bJapanese ? 80 : 75), du.Y(bJapanese ? 80 : 85), du.X(bJapanese ? 73 : 85),
+                    du.Y(bJapanese ? 21 : 23));
+    QRect picture(0, 0, 128, 32);
+    picture.moveCenter(box.center());
+    m_picture.setGeometry(picture);
     m_picture.show();
 
     struct Line {
@@ -45,10 +54,13 @@ bool CVelvetfadeConfigPage4::Create() {
         width = std::max(width, centre + w / 2 + du.X(5));
     }
     setMinimumSize(width, du.Y(193));
+    CentreControls(*this);
 
     m_bCreated = true;
     m_picture.LoadPictures(FIRST_PICTURE, SECOND_PICTURE);
-    m_picture.ReplaceColor(RGB(255, 0, 255), PaletteColorRef(QPalette::Button));
+    // The picture's magenta becomes whatever is painted behind it.
+    const QColor behind = palette().color(backgroundRole());
+    m_picture.ReplaceColor(RGB(255, 0, 255), RGB(behind.red(), behind.green(), behind.blue()));
     m_picture.StartTimer(TICK_MS);
     return true;
 }

@@ -107,6 +107,7 @@ ColorPopup::ColorPopup(COLORREF crCurrent, QWidget* pOwner)
     : QWidget(pOwner, Qt::Popup | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
+    setAccessibleName(tr("Colors"));
     m_table.BuildPopup(ColorTableMenu::FIRST_CELL_ID, crCurrent, 16);
     const QSize cell = m_table.MeasureItem();
     setFixedSize(cell.width() * ColorTableMenu::COLUMNS + 2 * MARGIN,
@@ -147,11 +148,14 @@ void ColorPopup::mouseMoveEvent(QMouseEvent* pEvent) {
 void ColorPopup::mouseReleaseEvent(QMouseEvent* pEvent) {
     // Either button chooses.
     const int cell = CellAt(pEvent->position().toPoint());
-    if (cell < 0) {
-        return;
+    if (cell >= 0) {
+        Choose(cell);
     }
+}
+
+void ColorPopup::Choose(int nCell) {
     close();
-    emit cellChosen(ColorTableMenu::FIRST_CELL_ID + cell);
+    emit cellChosen(ColorTableMenu::FIRST_CELL_ID + nCell);
 }
 
 void ColorPopup::hideEvent(QHideEvent* pEvent) {
@@ -160,9 +164,45 @@ void ColorPopup::hideEvent(QHideEvent* pEvent) {
 }
 
 void ColorPopup::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Escape) {
-        close();
-        return;
+    // As in a menu of columns: up and down run through the cells in order, from one column into
+    // the next; left and right move across the columns. The first arrow starts at the current
+    // colour.
+    constexpr int kCells = ColorTableMenu::CELL_COUNT;
+    int step = 0;
+    switch (pEvent->key()) {
+        case Qt::Key_Escape:
+            close();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (m_nHighlighted >= 0) {
+                Choose(m_nHighlighted);
+            } else {
+                close();
+            }
+            return;
+        case Qt::Key_Down:
+            step = 1;
+            break;
+        case Qt::Key_Up:
+            step = -1;
+            break;
+        case Qt::Key_Right:
+            step = ColorTableMenu::ROWS;
+            break;
+        case Qt::Key_Left:
+            step = -ColorTableMenu::ROWS;
+            break;
+        default:
+            QWidget::keyPressEvent(pEvent);
+            return;
     }
-    QWidget::keyPressEvent(pEvent);
+    if (m_nHighlighted < 0) {
+        const int current = m_table.CurrentCell();
+        m_nHighlighted = current >= 0 ? current : 0;
+    } else {
+        m_nHighlighted = ((m_nHighlighted + step) % kCells + kCells) % kCells;
+    }
+    update();
 }

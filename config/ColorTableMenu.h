@@ -56,7 +56,8 @@ private:
 };
 
 // The popup itself: a frameless pop-up window of cells under the button. Either mouse button
-// chooses the cell under it; Escape or a click outside closes it without a choice.
+// chooses the cell under it; the arrow keys move the highlight and Return or Space chooses it;
+// Escape or a click outside closes it without a choice.
 class ColorPopup : public QWidget {
     Q_OBJECT
 
@@ -82,6 +83,8 @@ protected:
     void hideEvent(QHideEvent* pEvent) override;
 
 private:
+    void Choose(int nCell);
+
     static constexpr int MARGIN = 2;
     ColorTableMenu m_table;
     int m_nHighlighted = -1;

@@ -1,6 +1,9 @@
 #include "ProgramIcon.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLocale>
 
 QIcon ProgramIcon() {
@@ -12,4 +15,18 @@ QIcon ProgramIcon() {
 
 bool UiIsJapanese() {
     return QLocale().language() == QLocale::Japanese;
+}
+
+void UseJapaneseUiFont() {
+    // Under a Japanese locale the font database may list the face by its Japanese name.
+    const QStringList names = {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")};
+    const QStringList families = QFontDatabase::families();
+    for (const QString& name : names) {
+        if (families.contains(name)) {
+            QFont font = QApplication::font();
+            font.setFamilies({name});
+            QApplication::setFont(font);
+            return;
+        }
+    }
 }

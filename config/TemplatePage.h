@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QGroupBox>
 #include <QWidget>
 #include <initializer_list>
 #include <map>
@@ -47,6 +48,25 @@ private:
     DialogUnits m_units;
     std::vector<Placed> m_placed;
 };
+
+// A group box whose caption's mnemonic moves the focus to the next control in Tab order, as
+// a group's label does on a Windows page (Qt's own moves it only to a control inside the box).
+class LabelGroupBox : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    bool event(QEvent* pEvent) override;
+};
+
+// A control's text without its mnemonic: "&Frame rate" and "フレームレート(&F)" become
+// "Frame rate" and "フレームレート", for the accessible names of the controls it labels.
+QString PlainText(const QString& text);
+
+// Keeps a page's controls, placed from its left edge by the template, centred across the page
+// however wide the sheet makes it (the widest page sets the width of all), and gives the page
+// the dialog's own background. Call once the controls are placed.
+void CentreControls(QWidget& page);
 
 // A page's controls by their template ids.
 class ControlMap {

@@ -1,5 +1,7 @@
 #include "Translation.h"
 
+#include "ProgramIcon.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -14,6 +16,7 @@ void InstallTranslation(QCoreApplication& app) {
     if (pTranslator->load(QStringLiteral(":/translations/velvetfade_ja.qm"))) {
         QCoreApplication::installTranslator(pTranslator);
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseJapaneseUiFont();
     } else {
         delete pTranslator;
     }

@@ -62,6 +62,26 @@ and add again. </source>
         <translation>選択ファイル数が多すぎて失敗しました。
 選択数を減らして再度追加してください。</translation>
     </message>
+    <message>
+        <source>Single color</source>
+        <translation>単色</translation>
+    </message>
+    <message>
+        <source>First color of the gradation</source>
+        <translation>グラデーションの1色目</translation>
+    </message>
+    <message>
+        <source>Second color of the gradation</source>
+        <translation>グラデーションの2色目</translation>
+    </message>
+    <message>
+        <source>Pictures</source>
+        <translation>画像</translation>
+    </message>
+    <message>
+        <source>Placement of a picture</source>
+        <translation>画像の配置</translation>
+    </message>
 </context>
 <context>
     <name>CVelvetfadeConfigPage2</name>
@@ -88,6 +108,14 @@ and add again. </source>
     <message>
         <source>sec</source>
         <translation>秒</translation>
+    </message>
+    <message>
+        <source>Less</source>
+        <translation>減らす</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>増やす</translation>
     </message>
 </context>
 <context>
@@ -149,6 +177,13 @@ and add again. </source>
     <message>
         <source>The settings could not be saved.</source>
         <translation>設定を保存できませんでした。</translation>
+    </message>
+</context>
+<context>
+    <name>ColorPopup</name>
+    <message>
+        <source>Colors</source>
+        <translation>色</translation>
     </message>
 </context>
 </TS>

@@ -56,6 +56,39 @@ ok_stores_the_mapped_values_and_the_saver_uses_them() {
     wait_pixel 500 400 ff8000 5
 }
 
+keyboard_alone_sets_every_page() {
+    # Single colour black, 5 frames a second, every exit condition.
+    write_settings 319 5 0 0 1 0 0 0 0 10
+    start_saver /c
+    wait_sheet 'Setting of Velvetfade'
+    local step
+    # The Gradation radio by its mnemonic; Tab to the first gradation colour (after the single
+    # colour's box and button, and the gradation's box); Space opens its popup; from black (the
+    # first cell) right twice and down once is red; Return takes it.
+    for step in alt+g Tab Tab Tab Tab space Down Right Right Down Return; do
+        xdotool key "$step"
+        sleep 0.15
+    done
+    # The Display page; the frame rate by its group's mnemonic, three steps up.
+    for step in ctrl+Tab alt+f Right Right Right; do
+        xdotool key "$step"
+        sleep 0.15
+    done
+    # The Details page; "Key down" cleared by its mnemonic; Return is OK.
+    for step in ctrl+Tab alt+k; do
+        xdotool key "$step"
+        sleep 0.15
+    done
+    sleep 0.6  # a mnemonic's button stays pressed for a moment and holds other keys back
+    xdotool key Return
+    expect_ended "OK" 5
+    local file expected
+    file=$(SETTINGS_FILE)
+    for expected in DWORD_0=$((319 - 32)) DWORD_1=8 DWORD_2=1 DWORD_6=$((0x0000FF)); do
+        grep -qx "$expected" "$file" || fail "the settings file lacks $expected: $(cat "$file")"
+    done
+}
+
 japanese_title() {
     LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 start_saver /c
     wait_sheet 'Velvetfade 設定'

@@ -1,7 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
@@ -12,6 +24,7 @@
 #include "Fixtures.h"
 #include "ImagingPlatform.h"
 #include "MemoryProfileStore.h"
+#include "ProgramIcon.h"
 #include "QtDesktopSource.h"
 #include "SettingsSlots.h"
 #include "SettingsStore.h"
@@ -124,6 +137,119 @@ TEST(ConfigSheet, PagesAreMadeWhenFirstShownAndReadBackWhenLeft) {
     sheet.Tabs()->setCurrentIndex(0);  // leaving reads the page back
     EXPECT_EQ(sheet.m_page3.m_bExitOtherApp, 0);
     EXPECT_FALSE(sheet.m_page2.IsCreated());
+}
+
+// What a person sees and reaches: the sheet centred, every page's controls centred on one
+// face, the About picture without a box, every control named for a screen reader, and the
+// Display page's mnemonics and Tab stops as on the template.
+TEST(ConfigSheet, ByKeyboardAndByEye) {
+    CVelvetfadeConfigDlg sheet;
+    sheet.LoadFrom(ConfigurationDefaults());
+    sheet.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+    const QPoint screenCentre = sheet.screen()->availableGeometry().center();
+    EXPECT_LE((sheet.frameGeometry().center() - screenCentre).manhattanLength(), 8);
+
+    std::vector<QImage> pages;
+    for (int i = 0; i < 4; ++i) {
+        sheet.Tabs()->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        QWidget* pPage = sheet.Tabs()->widget(i);
+        const QRect controls = pPage->childrenRect();
+        EXPECT_LE(std::abs(controls.left() - (pPage->width() - controls.right() - 1)), 2)
+            << "page " << i << ": " << controls.left() << " of " << pPage->width();
+        pages.push_back(pPage->grab().toImage());
+        for (QWidget* pWidget : pPage->findChildren<QWidget*>()) {
+            // A list's scroll bars are the list's own parts.
+            const bool interactive = qobject_cast<QScrollBar*>(pWidget) == nullptr &&
+                                     (qobject_cast<QAbstractButton*>(pWidget) != nullptr ||
+                                      qobject_cast<QAbstractSlider*>(pWidget) != nullptr ||
+                                      qobject_cast<QComboBox*>(pWidget) != nullptr ||
+                                      qobject_cast<QAbstractItemView*>(pWidget) != nullptr ||
+                                      qobject_cast<QGroupBox*>(pWidget) != nullptr ||
+                                      pWidget == &sheet.m_page4.m_picture);
+            QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
+            if (interactive && pAccessible != nullptr && pWidget->isVisible()) {
+                EXPECT_FALSE(pAccessible->text(QAccessible::Name).isEmpty())
+                    << "page " << i << ": an unnamed " << pWidget->metaObject()->className();
+            }
+        }
+    }
+    // One face on every page (the bottom left corner is empty on each).
+    for (const QImage& page : pages) {
+        EXPECT_EQ(page.pixel(3, page.height() - 4), pages[0].pixel(3, pages[0].height() - 4));
+    }
+    // The About picture's corner (magenta in the art) is the face beside it.
+    const QRect picture = sheet.m_page4.m_picture.geometry();
+    EXPECT_EQ(pages[3].pixel(picture.topLeft() + QPoint(1, 1)),
+              pages[3].pixel(picture.topLeft() - QPoint(4, 0)));
+    EXPECT_LE(std::abs(picture.center().x() - sheet.m_page4.width() / 2), 4);
+
+    // A radio button on a group frame is no wider than its text.
+    for (int id : {1001, 1004, 1005}) {
+        QWidget* pRadio = sheet.m_page1.Control(id);
+        EXPECT_EQ(pRadio->width(), pRadio->sizeHint().width()) << id;
+    }
+
+    // Display page: a group's mnemonic reaches its slider; Tab skips the spin arrows.
+    sheet.Tabs()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    for (auto [key, id] : {std::pair{Qt::Key_S, 1017}, {Qt::Key_T, 1016}, {Qt::Key_F, 1015}}) {
+        QTest::keyClick(&sheet, key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), sheet.m_page2.Control(id)) << id;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.m_page2.Control(1017));
+}
+
+// Only a damaged file holds entries longer than a path; a list of 100,000 pictures opens and
+// loses half of them at once.
+TEST(ConfigSheet, OverlongEntriesAreLeftOutAndLongListsStayQuick) {
+    SettingsStore s = ConfigurationDefaults();
+    const std::string longest = "/" + std::string(PATH_MAX - 2, 'a');
+    s.SetStringAt(5, "/p/a.jpg");
+    s.SetStringAt(6, longest);
+    s.SetStringAt(7, longest + "a");
+    s.SetStringAt(8, std::string(10'000'000, 'b'));
+    CVelvetfadeConfigDlg sheet;
+    sheet.LoadFrom(s);
+    EXPECT_EQ(sheet.m_page1.m_arrFiles,
+              (QStringList{QStringLiteral("/p/a.jpg"), QString::fromStdString(longest)}));
+
+    for (int i = 0; i < 100'000; ++i) {
+        sheet.m_page1.m_arrFiles.append(QStringLiteral("/pictures/%1.jpg").arg(i));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    sheet.show();
+    QCoreApplication::processEvents();
+    EXPECT_LT(timer.elapsed(), 1500) << "opening";
+    QListWidget* pList = sheet.m_page1.m_listFiles;
+    ASSERT_EQ(pList->count(), 100'002);
+    pList->selectionModel()->select(
+        QItemSelection(pList->model()->index(0, 0), pList->model()->index(49'999, 0)),
+        QItemSelectionModel::Select);
+    timer.restart();
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(sheet.m_page1.Control(1009)), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_LT(timer.elapsed(), 500) << "deleting";  // one item at a time: over a second
+    ASSERT_EQ(sheet.m_page1.m_arrFiles.size(), 50'002);
+    EXPECT_EQ(sheet.m_page1.m_arrFiles.front(), QStringLiteral("/pictures/49998.jpg"));
+    EXPECT_EQ(pList->count(), 50'002);
+    EXPECT_EQ(pList->item(50'001)->text(), QStringLiteral("/pictures/99999.jpg"));
+}
+
+// Under a Japanese locale fontconfig picks IPA Gothic, whose Latin letters are fixed-pitch.
+TEST(ConfigSheet, JapaneseTextsTakeTheProportionalGothic) {
+    const QFont saved = QApplication::font();
+    QFont fixed = saved;
+    fixed.setFamilies({QStringLiteral("IPAGothic")});
+    QApplication::setFont(fixed);
+    UseJapaneseUiFont();
+    const QFontMetrics metrics(QApplication::font());
+    EXPECT_LT(metrics.horizontalAdvance(QStringLiteral("iiii")),
+              metrics.horizontalAdvance(QStringLiteral("WWWW")));
+    QApplication::setFont(saved);
 }
 
 // The whole configuration mode over an in-memory profile, the sheet run by the test.

@@ -12,6 +12,7 @@
 #include "CVelvetfadeConfigDlg.h"
 #include "ColorTableMenu.h"
 #include "ImagingPlatform.h"
+#include "ProgramIcon.h"
 #include "QtDesktopSource.h"
 
 int main(int argc, char** argv) {
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
             QCoreApplication::installTranslator(&qtTranslator);
         }
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseJapaneseUiFont();
     }
     QDir().mkpath(out);
     QtBitmapResources resources;
