@@ -23,8 +23,9 @@ struct PlatformImage {
 class DesktopSource {
 public:
     virtual ~DesktopSource() = default;
-    // The primary screen's contents from (x, y), width x height pixels; parts beyond the
-    // screen are black. Nothing when the screen cannot be read.
+    // The desktop's contents from (x, y), width x height pixels, in the coordinates of the
+    // whole desktop (every monitor); parts beyond the monitors are black. Nothing when the
+    // screen cannot be read.
     virtual std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) = 0;
     // The desktop background (wallpaper) at this size, without windows. Nothing when there is
     // no readable wallpaper.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QRect>
 #include <QScreen>
 #include <algorithm>
 #include <cstring>
@@ -56,21 +57,41 @@ std::optional<PlatformImage> QtDesktopSource::CaptureScreen(int x, int y, int wi
     if (m_screenshot) {
         return CopyRect(*m_screenshot, x, y, width, height);
     }
-    QScreen* pScreen = QGuiApplication::primaryScreen();
-    if (pScreen == nullptr) {
+    // The rectangle is in the coordinates of the whole desktop, which may span several
+    // monitors: each monitor's part is grabbed from it; the rest stays black.
+    const QRect wanted(x, y, width, height);
+    PlatformImage out;
+    out.width = width;
+    out.height = height;
+    out.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
+    bool bGrabbed = false;
+    for (QScreen* pScreen : QGuiApplication::screens()) {
+        const QRect geometry = pScreen->geometry();
+        const QRect part = wanted.intersected(geometry);
+        if (part.isEmpty()) {
+            continue;
+        }
+        // Window 0 is the whole desktop; the rectangle is relative to the screen.
+        const QPixmap grab = pScreen->grabWindow(
+            0, part.x() - geometry.x(), part.y() - geometry.y(), part.width(), part.height());
+        const std::optional<PlatformImage> grabbed =
+            grab.isNull() ? std::nullopt : PlatformImageFromQImage(grab.toImage());
+        if (!grabbed) {
+            continue;
+        }
+        const PlatformImage piece = CopyRect(*grabbed, 0, 0, part.width(), part.height());
+        for (int row = 0; row < part.height(); ++row) {
+            std::memcpy(out.pixels.data() + static_cast<size_t>(part.y() - y + row) * width +
+                            (part.x() - x),
+                        piece.pixels.data() + static_cast<size_t>(row) * part.width(),
+                        static_cast<size_t>(part.width()) * 4);
+        }
+        bGrabbed = true;
+    }
+    if (!bGrabbed) {
         return std::nullopt;
     }
-    // Window 0 is the whole desktop; the rectangle is relative to the screen.
-    const QPixmap grab = pScreen->grabWindow(0, x, y, width, height);
-    if (grab.isNull()) {
-        return std::nullopt;
-    }
-    // The grab stops at the screen's edge; the rest of the rectangle is black.
-    const std::optional<PlatformImage> grabbed = PlatformImageFromQImage(grab.toImage());
-    if (!grabbed) {
-        return std::nullopt;
-    }
-    return CopyRect(*grabbed, 0, 0, width, height);
+    return out;
 }
 
 std::optional<PlatformImage> QtDesktopSource::DesktopPicture(int width, int height) {

@@ -11,20 +11,20 @@
 #include "X11FramePresenter.h"
 
 namespace {
-QSize PrimaryScreenSize() {
+QRect PrimaryScreen() {
     const QScreen* pScreen = QGuiApplication::primaryScreen();
-    return pScreen != nullptr ? pScreen->geometry().size() : QSize();
+    return pScreen != nullptr ? pScreen->geometry() : QRect();
 }
 }  // namespace
 
-FadeSaverWindow::FadeSaverWindow(TickSource tick, RandomSource* pRandom, QSize screenSize)
+FadeSaverWindow::FadeSaverWindow(TickSource tick, RandomSource* pRandom, QRect screen)
     : SaverWindow(tick) {
-    if (screenSize.isEmpty()) {
-        screenSize = PrimaryScreenSize();
+    if (screen.isEmpty()) {
+        screen = PrimaryScreen();
     }
     m_pShow = std::make_unique<FadeShow>(m_settings, std::move(tick),
                                          pRandom != nullptr ? *pRandom : m_ownRandom,
-                                         screenSize.width(), screenSize.height());
+                                         screen.width(), screen.height(), screen.x(), screen.y());
 }
 
 FadeSaverWindow::~FadeSaverWindow() = default;

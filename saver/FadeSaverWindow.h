@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <memory>
 
@@ -19,11 +20,11 @@ class FadeSaverWindow : public SaverWindow {
     Q_OBJECT
 
 public:
-    // Captures the screen at once, before the window exists. screenSize: the size of the
-    // show's surfaces; the primary screen's when empty. pRandom: the generator (the window's
-    // own when null).
+    // Captures the screen at once, before the window exists. screen: the part of the desktop
+    // the show covers, whose size is its surfaces' (the primary screen when empty); pRandom: the
+    // generator (the window's own when null).
     explicit FadeSaverWindow(TickSource tick = SteadyTickCount, RandomSource* pRandom = nullptr,
-                             QSize screenSize = {});
+                             QRect screen = {});
     ~FadeSaverWindow() override;
 
     FadeShow& Show() { return *m_pShow; }

@@ -3,7 +3,7 @@
 #include "SettingsSlots.h"
 
 FadeShow::FadeShow(const SettingsStore& settings, TickSource tick, RandomSource& random, int nWidth,
-                   int nHeight)
+                   int nHeight, int nLeft, int nTop)
     : m_rcScreen{0, 0, nWidth, nHeight},
       m_settings(settings),
       m_tick(std::move(tick)),
@@ -14,9 +14,14 @@ FadeShow::FadeShow(const SettingsStore& settings, TickSource tick, RandomSource&
     if (!IsReady()) {
         return;
     }
-    Own(SURFACE_CAPTURE).CaptureScreen(0, 0);
+    Own(SURFACE_CAPTURE).CaptureScreen(nLeft, nTop);
     Own(SURFACE_FRAME).PaintDesktopInto();
     Own(SURFACE_FRAME).CopyPixelsTo(Own(SURFACE_SCENE));
+}
+
+void FadeShow::SetShowIndex(int nIndex) {
+    m_dwSeedOffset = static_cast<uint32_t>(nIndex);
+    m_nPictureIndex = nIndex - 1;
 }
 
 DibSurface& FadeShow::Surface(int nRole) {
@@ -101,7 +106,7 @@ COLORREF FadeShow::RandomColor() {
 }
 
 bool FadeShow::PrepareNextScene() {
-    m_random.Seed(m_tick());
+    m_random.Seed(m_tick() + m_dwSeedOffset);
     uint32_t dwKind = m_settings.GetDWordAt(SLOT_SCENE_KIND);
     if (dwKind == SCENE_RANDOM) {
         dwKind = m_random.Uniform(0, 2);

@@ -37,10 +37,15 @@ public:
         int left, top, right, bottom;
     };
 
-    // Makes the three screen-sized surfaces, captures the screen into the first and paints the
-    // desktop picture into the other two. settings is read afresh wherever a value is used.
+    // Makes the three screen-sized surfaces, captures the screen from (nLeft, nTop) of the
+    // desktop into the first and paints the desktop picture into the other two. settings is read
+    // afresh wherever a value is used.
     FadeShow(const SettingsStore& settings, TickSource tick, RandomSource& random, int nWidth,
-             int nHeight);
+             int nHeight, int nLeft = 0, int nTop = 0);
+
+    // One show among several (one a monitor): the nth draws its own random choices and starts
+    // n pictures further down the list, so that neighbours differ.
+    void SetShowIndex(int nIndex);
 
     // False when the surfaces could not be made: the show must not run then.
     bool IsReady() const;
@@ -82,6 +87,7 @@ private:
     const SettingsStore& m_settings;
     TickSource m_tick;
     RandomSource& m_random;
+    uint32_t m_dwSeedOffset = 0;
     int m_nShownLevel = 0;
     bool m_bFrameStale = false;  // the frame surface lags behind the frame on show
     bool m_bStarted = false;     // a step has been made

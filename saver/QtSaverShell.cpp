@@ -1,11 +1,14 @@
 #include "QtSaverShell.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "CVelvetfadeConfigDlg.h"
 #include "ConfigurationMode.h"
 
 #include "FadeSaverWindow.h"
+#include "SettingsSlots.h"
 
 QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
     ImagingPlatform platform;
@@ -20,59 +23,131 @@ QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
 QtSaverShell::~QtSaverShell() = default;
 
 bool QtSaverShell::CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) {
-    return Create(
-        pszName, hParent != 0 ? SaverWindow::Placement::InHost : SaverWindow::Placement::FullScreen,
-        hParent, bAutoDelete);
+    if (hParent != 0) {
+        return Create(pszName, SaverWindow::Placement::InHost, hParent, bAutoDelete) != nullptr;
+    }
+    return CreateOnEveryMonitor(pszName, bAutoDelete);
+}
+
+bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
+    // The primary monitor first: its window owns the message boxes.
+    QList<QScreen*> screens = QGuiApplication::screens();
+    if (QScreen* pPrimary = QGuiApplication::primaryScreen()) {
+        screens.removeOne(pPrimary);
+        screens.prepend(pPrimary);
+    }
+    std::vector<QPointer<FadeSaverWindow>> windows;
+    for (int i = 0; i < screens.size(); ++i) {
+        QScreen* pScreen = screens[i];
+        FadeSaverWindow* pWindow =
+            Create(pszName, SaverWindow::Placement::FullScreen, 0, bAutoDelete, pScreen->geometry(),
+                   [pScreen, i](FadeSaverWindow& window) {
+                       window.SetTargetScreen(pScreen);
+                       window.SetPacedFromOutside(true);
+                       window.Show().SetShowIndex(i);
+                   });
+        if (pWindow == nullptr) {
+            return false;
+        }
+        windows.emplace_back(pWindow);
+    }
+    if (windows.empty()) {
+        return false;
+    }
+    // One grace time and one frame timer for all, so that the monitors step together.
+    const uint32_t dwStart = windows.front()->StartTick();
+    for (const auto& pWindow : windows) {
+        pWindow->SetStartTick(dwStart);
+    }
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    m_frameTimer.setInterval(
+        SaverWindow::FramePeriodMs(windows.front()->Settings().GetDWordAt(SLOT_FRAMES_PER_SECOND)));
+    QObject::connect(&m_frameTimer, &QTimer::timeout, [windows] {
+        for (const auto& pWindow : windows) {
+            if (pWindow != nullptr) {
+                pWindow->FrameTick();
+            }
+        }
+    });
+    m_frameTimer.start();
+    // A monitor that comes or goes changes what there is to cover; whoever plugged it in is
+    // there, so the saver ends.
+    const auto end = [] { QCoreApplication::exit(0); };
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, QCoreApplication::instance(), end);
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, QCoreApplication::instance(), end);
+    return true;
 }
 
 bool QtSaverShell::CreateHostedWindow(const char* pszName, long hHost) {
     if (hHost == 0 || hHost == m_display.RootWindow()) {
-        return Create(pszName, SaverWindow::Placement::OnDesktop, 0, true);
+        const QScreen* pScreen = QGuiApplication::primaryScreen();
+        return Create(pszName, SaverWindow::Placement::OnDesktop, 0, true,
+                      pScreen != nullptr ? pScreen->virtualGeometry() : QRect()) != nullptr;
     }
     // The host has already covered the screen; what was on it is in the host's screenshot,
     // whose size is then the screen's.
-    QSize screenSize;
+    QRect screen;
     if (std::optional<PlatformImage> screenshot = m_display.HostScreenshot(hHost)) {
-        screenSize = QSize(screenshot->width, screenshot->height);
+        screen = QRect(0, 0, screenshot->width, screenshot->height);
         m_desktop.UseScreenshot(std::move(*screenshot));
     }
-    return Create(pszName, SaverWindow::Placement::InHost, hHost, false, screenSize);
+    return Create(pszName, SaverWindow::Placement::InHost, hHost, false, screen) != nullptr;
 }
 
 bool QtSaverShell::CreateOwnWindow(const char* pszName) {
-    return Create(pszName, SaverWindow::Placement::OwnWindow, 0, true);
+    return Create(pszName, SaverWindow::Placement::OwnWindow, 0, true) != nullptr;
 }
 
-bool QtSaverShell::Create(const char* pszName, SaverWindow::Placement placement, long hParent,
-                          bool bAutoDelete, QSize screenSize) {
-    auto pWindow = std::make_unique<FadeSaverWindow>(SteadyTickCount, nullptr, screenSize);
+FadeSaverWindow* QtSaverShell::Create(const char* pszName, SaverWindow::Placement placement,
+                                      long hParent, bool bAutoDelete, QRect screen,
+                                      const std::function<void(FadeSaverWindow&)>& prepare) {
+    auto pWindow = std::make_unique<FadeSaverWindow>(SteadyTickCount, nullptr, screen);
+    if (prepare) {
+        prepare(*pWindow);
+    }
     // Inside a host's window nobody can answer a message box: the host owns the keyboard and
-    // the mouse. Elsewhere the box belongs to the show's window.
+    // the mouse. Elsewhere the box belongs to the show's (first) window.
     const bool bHosted = placement == SaverWindow::Placement::InHost ||
                          placement == SaverWindow::Placement::OnDesktop;
     m_messages.SetToStandardError(bHosted);
-    m_messages.SetOwner(bHosted ? nullptr : pWindow.get());
-    m_pWindow = pWindow.get();
+    if (m_windows.empty()) {
+        m_messages.SetOwner(bHosted ? nullptr : pWindow.get());
+    }
+    m_windows.emplace_back(pWindow.get());
     if (!pWindow->CreateSaver(m_profile, QString::fromUtf8(pszName), placement,
                               static_cast<unsigned long>(hParent), bAutoDelete)) {
-        return false;
+        return nullptr;
     }
-    QObject::connect(pWindow.get(), &SaverWindow::saverDestroyed, QCoreApplication::instance(),
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    // One window ending ends them all; the others would refuse the quit's request to close.
+    QObject::connect(
+        pWindow.get(), &SaverWindow::saverDestroyed, QCoreApplication::instance(),
+        [this] {
+            for (const auto& pOther : m_windows) {
+                if (pOther != nullptr) {
+                    pOther->ForceClose();
+                }
+            }
+            QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
     if (placement == SaverWindow::Placement::InHost) {
         WatchHost(pWindow.get(), hParent);
     }
+    FadeSaverWindow* pMade = pWindow.get();
     if (bAutoDelete) {
         pWindow.release();  // deletes itself when closed
     } else {
-        m_pKeptWindow = std::move(pWindow);
+        m_keptWindows.push_back(std::move(pWindow));
     }
-    return true;
+    return pMade;
 }
 
 uint64_t QtSaverShell::FramesPresented() const {
-    const auto* pWindow = qobject_cast<const FadeSaverWindow*>(m_pWindow.data());
-    return pWindow != nullptr ? pWindow->FramesPresented() : 0;
+    uint64_t nFrames = 0;
+    for (const auto& pWindow : m_windows) {
+        nFrames += pWindow != nullptr ? pWindow->FramesPresented() : 0;
+    }
+    return nFrames;
 }
 
 void QtSaverShell::WatchHost(SaverWindow* pWindow, long hHost) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QPointer>
-#include <QSize>
+#include <QRect>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
+#include "FadeSaverWindow.h"
 #include "ImagingPlatform.h"
 #include "QSettingsProfileStore.h"
 #include "QtDesktopSource.h"
@@ -14,8 +17,8 @@
 #include "SaverWindow.h"
 #include "X11Display.h"
 
-// Starts the modes on Qt and X11: the saver window with the user's settings file, and the
-// watch over a host's window.
+// Starts the modes on Qt and X11: the saver's windows (one a monitor) with the user's settings
+// file, and the watch over a host's window.
 class QtSaverShell : public SaverShell {
 public:
     QtSaverShell();
@@ -27,12 +30,17 @@ public:
     bool CreateOwnWindow(const char* pszName) override;
     void RunConfiguration() override;
 
-    // Frames the show's window has put on screen so far (0 without one).
+    // Frames the shows' windows have put on screen so far (0 without one).
     uint64_t FramesPresented() const;
 
 private:
-    bool Create(const char* pszName, SaverWindow::Placement placement, long hParent,
-                bool bAutoDelete, QSize screenSize = {});
+    // The full-screen saver: a window on every monitor, each with its own show.
+    bool CreateOnEveryMonitor(const char* pszName, bool bAutoDelete);
+    // One show's window over the part of the desktop given (the primary screen when empty);
+    // prepare sets it up before it is made. Null when it could not be made.
+    FadeSaverWindow* Create(const char* pszName, SaverWindow::Placement placement, long hParent,
+                            bool bAutoDelete, QRect screen = {},
+                            const std::function<void(FadeSaverWindow&)>& prepare = {});
     void WatchHost(SaverWindow* pWindow, long hHost);
 
     // How often the host's window is checked for having gone away or changed its size.
@@ -45,7 +53,9 @@ private:
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
     std::unique_ptr<ScopedImagingPlatform> m_pImaging;
-    std::unique_ptr<SaverWindow> m_pKeptWindow;  // a window that does not delete itself
-    QPointer<SaverWindow> m_pWindow;             // the show's window, whoever owns it
+    // Windows that do not delete themselves, and every show's window whoever owns it.
+    std::vector<std::unique_ptr<SaverWindow>> m_keptWindows;
+    std::vector<QPointer<FadeSaverWindow>> m_windows;
+    QTimer m_frameTimer;  // one for the windows of every monitor
     QTimer m_hostWatch;
 };

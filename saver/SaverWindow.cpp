@@ -96,7 +96,8 @@ bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, Pla
 }
 
 bool SaverWindow::CreateFullScreen() {
-    QScreen* pScreen = QGuiApplication::primaryScreen();
+    QScreen* pScreen =
+        m_pTargetScreen != nullptr ? m_pTargetScreen : QGuiApplication::primaryScreen();
     if (pScreen == nullptr) {
         return false;
     }
@@ -104,7 +105,7 @@ bool SaverWindow::CreateFullScreen() {
     if ((m_settings.GetDWordAt(SLOT_EXIT_CONDITIONS) & HIDE_CURSOR) != 0) {
         setCursor(Qt::BlankCursor);
     }
-    // Only the primary screen is covered; other monitors stay as they are.
+    setScreen(pScreen);
     setGeometry(pScreen->geometry());
     showFullScreen();
     activateWindow();
@@ -145,7 +146,8 @@ bool SaverWindow::CreateOnDesktop() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint |
                    Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setGeometry(pScreen->geometry());
+    // Every monitor, as the root window spans them all.
+    setGeometry(pScreen->virtualGeometry());
     show();
     lower();
     return true;
@@ -177,6 +179,9 @@ void SaverWindow::FitHost(int width, int height) {
 
 int SaverWindow::OnCreate() {
     m_dwStartTick = Now();
+    if (m_bPacedFromOutside) {
+        return 0;
+    }
     const int nPeriod = FramePeriodMs(m_settings.GetDWordAt(SLOT_FRAMES_PER_SECOND));
     m_nTimerId = startTimer(nPeriod, Qt::PreciseTimer);
     return m_nTimerId != 0 ? 0 : -1;
@@ -214,6 +219,13 @@ void SaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
 }
 
 void SaverWindow::timerEvent(QTimerEvent* /*pEvent*/) {
+    FrameTick();
+}
+
+void SaverWindow::FrameTick() {
+    if (m_bDestroyed) {
+        return;
+    }
     if (m_bEndPending && QApplication::activeModalWidget() == nullptr) {
         m_bEndPending = false;
         close();
@@ -244,7 +256,9 @@ void SaverWindow::mousePressEvent(QMouseEvent* pEvent) {
 }
 
 void SaverWindow::mouseMoveEvent(QMouseEvent* pEvent) {
-    const QPoint pt = pEvent->position().toPoint();
+    // On the desktop's coordinates: the first position seen may be over another monitor's
+    // window.
+    const QPoint pt = pEvent->globalPosition().toPoint();
     if (g_ptMouseReference == QPoint(-1, -1)) {
         g_ptMouseReference = pt;
         return;

@@ -7,6 +7,7 @@
 #include "Tick.h"
 
 class ProfileStore;
+class QScreen;
 class QWindow;
 
 // The window the show runs in: full-screen and top-most, a child filling a host's window, beneath
@@ -49,6 +50,16 @@ public:
 
     // Keeps an InHost window the size of its host's window, which nothing tells us about.
     void FitHost(int width, int height);
+
+    // Before CreateSaver: the monitor a full-screen window covers (the primary one when none is
+    // given), and whether its frames are paced from outside (by FrameTick, one timer for the
+    // windows of every monitor) instead of by a timer of its own.
+    void SetTargetScreen(QScreen* pScreen) { m_pTargetScreen = pScreen; }
+    void SetPacedFromOutside(bool bOutside) { m_bPacedFromOutside = bOutside; }
+    // One frame period has passed.
+    void FrameTick();
+    // The start of the grace time, shared by the windows of every monitor.
+    void SetStartTick(uint32_t dwStartTick) { m_dwStartTick = dwStartTick; }
 
     // Closes the saver when slot 0 has a bit of dwMask and the grace time has passed.
     void EndSaverIf(uint32_t dwMask);
@@ -104,6 +115,8 @@ private:
     TickSource m_tick;
     Placement m_placement = Placement::FullScreen;
     QWindow* m_pHost = nullptr;  // stand-in for the host's window; ours
+    QScreen* m_pTargetScreen = nullptr;
+    bool m_bPacedFromOutside = false;
 
     int m_nTimerId = 0;
     bool m_bCloseRequested = false;

@@ -5,8 +5,9 @@
 
 set -euo pipefail
 
-SCREEN_W=1024
-SCREEN_H=768
+# A test may set its own screen size before sourcing this file.
+SCREEN_W=${SCREEN_W:-1024}
+SCREEN_H=${SCREEN_H:-768}
 E2E_TMP=$(mktemp -d)
 BG_PIDS=()
 CLEANUP_HOOKS=()
@@ -63,6 +64,18 @@ start_xvfb() {
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
+}
+
+# Splits the screen into two monitors side by side, its left and right halves, as RandR 1.5
+# reports them (the default monitor takes the left half, so that none covers the whole).
+two_monitors() {
+    local w=$((SCREEN_W / 2))
+    xrandr --setmonitor left "$w/270x$SCREEN_H/203+0+0" screen >/dev/null ||
+        fail "xrandr cannot set the left monitor"
+    xrandr --setmonitor right "$w/270x$SCREEN_H/203+$w+0" none >/dev/null ||
+        fail "xrandr cannot set the right monitor"
+    [[ $(xrandr --listmonitors | head -n1) == "Monitors: 2" ]] ||
+        fail "not two monitors: $(xrandr --listmonitors)"
 }
 
 SETTINGS_FILE() { echo "$XDG_CONFIG_HOME/Kelsa's Applications/Velvetfade.ini"; }

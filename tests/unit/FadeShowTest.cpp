@@ -224,6 +224,17 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
         EXPECT_EQ(Get(show.Surface(FadeShow::SURFACE_SCENE), 2, 3), RGB(2, 3, 0x40));
     }
     EXPECT_TRUE(m_random.ranges.empty()) << "list order draws nothing";
+
+    // The second monitor's show starts one picture further and seeds its own draws.
+    FadeShow second(
+        m_settings, [this] { return m_dwNow; }, m_random, 40, 30);
+    second.SetShowIndex(1);
+    for (int expected : {1, 2, 0}) {
+        ASSERT_TRUE(second.PrepareNextScene());
+        EXPECT_EQ(second.m_nPictureIndex, expected);
+    }
+    EXPECT_EQ(m_random.seeds.back(), m_dwNow + 1);
+    EXPECT_EQ(m_random.seeds.front(), m_dwNow);
 }
 
 TEST_F(FadeShowTest, RandomOrderDrawsTheIndexFirst) {
