@@ -28,8 +28,12 @@ cleanup() {
     for hook in "${CLEANUP_HOOKS[@]}"; do
         "$hook" || true
     done
+    # Only processes that are still this shell's children: a PID that has ended may already
+    # belong to someone else.
     for pid in "${BG_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null || true
+        if [[ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" == "$$" ]]; then
+            kill "$pid" 2>/dev/null || true
+        fi
     done
     for pid in "${BG_PIDS[@]}"; do
         wait "$pid" 2>/dev/null || true
