@@ -28,24 +28,6 @@ private:
     QPalette m_saved;
 };
 
-TEST(ColorTableMenu, TableOrderAndSizes) {
-    PaletteScope palette;
-    ColorTableMenu table;
-    EXPECT_EQ(table.MeasureItem(), QSize(16, 16));
-    EXPECT_EQ(table.ColorAt(0), RGB(0, 0, 0));
-    EXPECT_EQ(table.ColorAt(13), RGB(255, 0, 0));
-    EXPECT_EQ(table.ColorAt(19), RGB(255, 255, 255));
-    EXPECT_EQ(table.ColorAt(20), RGB(10, 20, 30));
-    EXPECT_EQ(table.ColorAt(21), RGB(255, 255, 255));
-    EXPECT_EQ(table.ColorAt(22), RGB(200, 100, 50));
-    EXPECT_EQ(table.ColorAt(23), ColorTableMenu::OTHER_COLOR);
-    table.BuildPopup(ColorTableMenu::FIRST_CELL_ID, 0, 16);
-    EXPECT_EQ(table.MeasureItem(), QSize(12, 20));
-    // Column by column: cell 6 heads the second column.
-    EXPECT_EQ(table.CellRect(6).topLeft(), QPoint(12, 0));
-    EXPECT_EQ(table.CellRect(23).topLeft(), QPoint(36, 100));
-}
-
 TEST(ColorTableMenu, TheCurrentCellIsTheLowestMatchElseTheOtherColourCell) {
     PaletteScope palette;
     ColorTableMenu table;

@@ -72,16 +72,6 @@ TEST_F(ConfigPage1Test, ControlsAreMadeOnlyWhenThePageIsCreated) {
     EXPECT_EQ(Check(Page::IDC_RANDOM_ORDER)->text(), QStringLiteral("Random &Order"));
 }
 
-TEST_F(ConfigPage1Test, TheSheetWindowGetsTheProgramIconInBothSizes) {
-    QWidget sheet;
-    m_page.setParent(&sheet);
-    m_page.Create();
-    const QList<QSize> sizes = sheet.windowIcon().availableSizes();
-    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
-    EXPECT_TRUE(sizes.contains(QSize(32, 32)));
-    m_page.setParent(nullptr);
-}
-
 TEST_F(ConfigPage1Test, RandomBoxesDisableTheirColourButtons) {
     m_page.m_bRandomGrad1 = 1;
     Show();
@@ -196,29 +186,6 @@ TEST_F(ConfigPage1Test, TabFollowsTheTemplateAndSkipsTheRadioButtons) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), m_page.Control(id)) << "expected " << id;
     }
-}
-
-TEST(ConfigPage1Texts, JapaneseTextsComeFromTheTranslation) {
-    QTranslator translator;
-    ASSERT_TRUE(translator.load(QStringLiteral(":/translations/velvetfade_ja.qm")));
-    QCoreApplication::installTranslator(&translator);
-    EXPECT_EQ(Page::Title(), QString::fromUtf8("モード"));
-    EXPECT_EQ(Page::TooManyFilesMessage(),
-              QString::fromUtf8("選択ファイル数が多すぎて失敗しました。\n"
-                                "選択数を減らして再度追加してください。"));
-    {
-        Page page;
-        page.Create();
-        auto* pCombo = qobject_cast<QComboBox*>(page.Control(Page::IDC_PLACEMENT));
-        EXPECT_EQ(pCombo->itemText(0), QString::fromUtf8("ランダム位置に表示"));
-        EXPECT_EQ(pCombo->itemText(3), QString::fromUtf8("拡大して表示"));
-        EXPECT_EQ(qobject_cast<QRadioButton*>(page.Control(Page::IDC_SINGLE_COLOR_RADIO))->text(),
-                  QString::fromUtf8("単色(&S)"));
-    }
-    QCoreApplication::removeTranslator(&translator);
-    EXPECT_EQ(Page::TooManyFilesMessage(),
-              QStringLiteral("There are many selection files -- It elapsed \nand failed Please "
-                             "reduce the number of selections \nand add again. "));
 }
 
 }  // namespace

@@ -31,15 +31,6 @@ struct AllPairs {
     }
 };
 
-TEST(BlendFormula, TheDocumentedValues) {
-    EXPECT_EQ(blend::Reference128(0, 255, 50), 127);
-    EXPECT_EQ(blend::Reference100(0, 255, 50), 127);
-    EXPECT_EQ(blend::Reference128(0, 255, 33), 83);
-    EXPECT_EQ(blend::Reference100(0, 255, 33), 84);
-    EXPECT_EQ(blend::Reference128(255, 0, 1), 253);
-    EXPECT_EQ(blend::Reference100(255, 0, 1), 252);
-}
-
 TEST(BlendExactness, EveryPathEqualsTheFormulaForEveryLevelAndBytePair) {
     const AllPairs pairs;
     for (Isa isa : AvailableIsas()) {

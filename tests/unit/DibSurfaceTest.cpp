@@ -9,28 +9,6 @@
 
 namespace {
 
-TEST(DibSurfaceLayout, HeaderAndGreyRampAsCreated) {
-    DibSurface s(3, 2, 24);
-    ASSERT_TRUE(s.HasBits());
-    const BITMAPINFOHEADER& h = s.m_pInfo->bmiHeader;
-    EXPECT_EQ(h.biSize, 40u);
-    EXPECT_EQ(h.biWidth, 3);
-    EXPECT_EQ(h.biHeight, 2);
-    EXPECT_EQ(h.biPlanes, 1);
-    EXPECT_EQ(h.biBitCount, 24);
-    EXPECT_EQ(h.biCompression, BI_RGB);
-    EXPECT_EQ(h.biSizeImage, 24u);
-    EXPECT_EQ(h.biXPelsPerMeter, 0);
-    EXPECT_EQ(h.biClrUsed, 0u);
-    for (int i = 0; i < 256; ++i) {
-        const RGBQUAD& q = s.m_pInfo->bmiColors[i];
-        ASSERT_TRUE(q.rgbRed == i && q.rgbGreen == i && q.rgbBlue == i && q.rgbReserved == 0);
-    }
-    EXPECT_NE(s.m_hMemDC, nullptr);
-    EXPECT_EQ(s.m_hMemDC->SelectedBitmap(), s.m_hBitmap);
-    EXPECT_EQ(s.m_pBits, s.m_hBitmap->Bits());
-}
-
 TEST(DibSurfaceLayout, StrideImageAndHeaderSizes) {
     struct Case {
         int w, h, bpp, stride, image, header;

@@ -452,17 +452,4 @@ TEST_F(PlacementTest, TiledFromTheCorner) {
     }
 }
 
-TEST_F(PlacementTest, RandomPositionsStayWithinTheirBounds) {
-    // The draws at both ends of their ranges put the picture's centre on the screen's corners.
-    for (auto [ry, rx] : {std::pair{0u, 0u}, {767u, 1023u}, {0u, 1023u}, {383u, 17u}}) {
-        m_random.values = {ry, rx};
-        const testutil::Box box = Place(1024, 768, 101, 51, PLACE_RANDOM_POSITION);
-        const int left = static_cast<int>(rx) - 50, top = static_cast<int>(ry) - 25;
-        EXPECT_EQ(box, (testutil::Box{std::max(left, 0), std::max(top, 0),
-                                      std::min(left + 101, 1024), std::min(top + 51, 768)}));
-        EXPECT_GE(left, -(101 / 2));
-        EXPECT_LE(left, 1023 - 101 / 2);
-    }
-}
-
 }  // namespace
