@@ -42,7 +42,7 @@ SettingsStore ConfigurationDefaults() {
 
 TEST(ConfigMapping, UntouchedValuesGoBackExceptTheRebuiltBits) {
     SettingsStore s = ConfigurationDefaults();
-    s.SetDWordAt(SLOT_EXIT_CONDITIONS, 0xFFFF00C2);  // left button, other bits noise
+    s.SetDWordAt(SLOT_EXIT_CONDITIONS, 0xFFFF00D2);  // left button and movement, other bits noise
     s.SetDWordAt(SLOT_SCENE_KIND, 2);
     s.SetDWordAt(SLOT_RANDOM_FLAGS, 0xF5);
     s.SetDWordAt(SLOT_SINGLE_COLOR, 0x123456);
@@ -60,7 +60,7 @@ TEST(ConfigMapping, UntouchedValuesGoBackExceptTheRebuiltBits) {
     EXPECT_EQ(sheet.m_page3.m_bExitLeftButton, 1);
     EXPECT_EQ(sheet.m_page3.m_bExitOtherApp, 0);
     sheet.SaveTo(s);
-    EXPECT_EQ(s.GetDWordAt(SLOT_EXIT_CONDITIONS), 0x10Au);  // left + middle + hidden cursor
+    EXPECT_EQ(s.GetDWordAt(SLOT_EXIT_CONDITIONS), 0x11Au);  // + middle + hidden cursor
     EXPECT_EQ(s.GetDWordAt(SLOT_RANDOM_FLAGS), 0x5u);
     EXPECT_EQ(s.GetDWordAt(SLOT_SCENE_KIND), 2u);
     EXPECT_EQ(s.GetDWordAt(SLOT_SINGLE_COLOR), 0x123456u);
