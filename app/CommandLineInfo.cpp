@@ -1,4 +1,4 @@
-#include "CommandLineInfo.h"
+#include "app/CommandLineInfo.h"
 
 void CommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool /*bLast*/) {
     if (bFlag) {

@@ -1,4 +1,4 @@
-#include "MemoryProfileStore.h"
+#include "app/MemoryProfileStore.h"
 
 uint32_t MemoryProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
                                            uint32_t nDefault) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "ProfileStore.h"
+#include "app/ProfileStore.h"
 
 // A profile kept in memory, with values held as text as in the settings file. Used by tests,
 // and wherever a throw-away profile is wanted.

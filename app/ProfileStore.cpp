@@ -1,4 +1,4 @@
-#include "ProfileStore.h"
+#include "app/ProfileStore.h"
 
 #include <cctype>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "SaverApp.h"
+#include "app/SaverApp.h"
 
-#include "XScreenSaverOptions.h"
+#include "app/XScreenSaverOptions.h"
 
 namespace {
 constexpr const char* SAVER_NAME = "Velvetfade";

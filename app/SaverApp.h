@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "SaverCommandLineInfo.h"
+#include "app/SaverCommandLineInfo.h"
 
 // What the application needs from the windowing side to start a mode.
 class SaverShell : public WindowQuery {

@@ -1,4 +1,4 @@
-#include "SaverCommandLineInfo.h"
+#include "app/SaverCommandLineInfo.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandLineInfo.h"
+#include "app/CommandLineInfo.h"
 
 // The host's command line: /s saver, /c or /c:<handle> configuration, /p <handle> preview.
 // Only the lower-case first letter of a flag counts.

@@ -1,8 +1,8 @@
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <algorithm>
 
-#include "ProfileStore.h"
+#include "app/ProfileStore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Tick.h"
+#include "app/Tick.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "XScreenSaverOptions.h"
+#include "app/XScreenSaverOptions.h"
 
 #include <cstdint>
 #include <cstring>

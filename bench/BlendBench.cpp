@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "BenchSizes.h"
-#include "Blend.h"
-#include "DibSurface.h"
+#include "imaging/Blend.h"
+#include "imaging/DibSurface.h"
 
 namespace {
 

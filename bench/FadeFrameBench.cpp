@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSizes.h"
-#include "DeviceContext.h"
-#include "FadeShow.h"
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
+#include "imaging/DeviceContext.h"
+#include "saver/FadeShow.h"
 
 namespace {
 

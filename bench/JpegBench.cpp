@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "DibSurface.h"
 #include "Fixtures.h"
+#include "imaging/DibSurface.h"
 
 namespace {
 

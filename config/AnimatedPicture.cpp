@@ -1,9 +1,9 @@
-#include "AnimatedPicture.h"
+#include "config/AnimatedPicture.h"
 
 #include <QImage>
 #include <QPainter>
 
-#include "QtPaintTarget.h"
+#include "platform/QtPaintTarget.h"
 
 AnimatedPicture::AnimatedPicture(QWidget* pParent) : QWidget(pParent) {
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "DibSurface.h"
+#include "imaging/DibSurface.h"
 
 // The About page's picture: two 128 x 32 pictures cross-faded into each other, back and forth,
 // one step every timer tick.

@@ -1,4 +1,4 @@
-#include "CVelvetfadeConfigDlg.h"
+#include "config/CVelvetfadeConfigDlg.h"
 
 #include <QCursor>
 #include <QDialogButtonBox>
@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "SettingsSlots.h"
-#include "SettingsStore.h"
+#include "app/SettingsSlots.h"
+#include "app/SettingsStore.h"
 
 CVelvetfadeConfigDlg::CVelvetfadeConfigDlg(QWidget* pParent) : QDialog(pParent) {
     setWindowTitle(Caption());

@@ -2,10 +2,10 @@
 
 #include <QDialog>
 
-#include "CVelvetfadeConfigPage1.h"
-#include "CVelvetfadeConfigPage2.h"
-#include "CVelvetfadeConfigPage3.h"
-#include "CVelvetfadeConfigPage4.h"
+#include "config/CVelvetfadeConfigPage1.h"
+#include "config/CVelvetfadeConfigPage2.h"
+#include "config/CVelvetfadeConfigPage3.h"
+#include "config/CVelvetfadeConfigPage4.h"
 
 class QTabWidget;
 class SettingsStore;

@@ -1,4 +1,4 @@
-#include "CVelvetfadeConfigPage1.h"
+#include "config/CVelvetfadeConfigPage1.h"
 
 #include <climits>
 
@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "DialogUnits.h"
-#include "ProgramIcon.h"
+#include "config/DialogUnits.h"
+#include "config/ProgramIcon.h"
 
 const char* const CVelvetfadeConfigPage1::FILE_FILTER =
     "Image File (*.bmp, *.dib, *.jpg, *.gif)|*.bmp; *.dib; *.jpg; *.gif|"

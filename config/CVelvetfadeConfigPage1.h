@@ -6,8 +6,8 @@
 #include <functional>
 #include <string_view>
 
-#include "ColorPickerButton.h"
-#include "TemplatePage.h"
+#include "config/ColorPickerButton.h"
+#include "config/TemplatePage.h"
 
 class QButtonGroup;
 class QCheckBox;

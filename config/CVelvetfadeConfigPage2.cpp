@@ -1,4 +1,4 @@
-#include "CVelvetfadeConfigPage2.h"
+#include "config/CVelvetfadeConfigPage2.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QSlider>
 #include <QToolButton>
 
-#include "DialogUnits.h"
+#include "config/DialogUnits.h"
 
 CVelvetfadeConfigPage2::CVelvetfadeConfigPage2(QWidget* pParent) : QWidget(pParent) {}
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "TemplatePage.h"
+#include "config/TemplatePage.h"
 
 class QLabel;
 class QSlider;

@@ -1,12 +1,12 @@
-#include "CVelvetfadeConfigPage3.h"
+#include "config/CVelvetfadeConfigPage3.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <algorithm>
 
-#include "DialogUnits.h"
-#include "ProgramIcon.h"
+#include "config/DialogUnits.h"
+#include "config/ProgramIcon.h"
 
 CVelvetfadeConfigPage3::CVelvetfadeConfigPage3(QWidget* pParent) : QWidget(pParent) {}
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "TemplatePage.h"
+#include "config/TemplatePage.h"
 
 // The Details page: which inputs end the running saver, one check box each.
 class CVelvetfadeConfigPage3 : public QWidget, public ControlMap {

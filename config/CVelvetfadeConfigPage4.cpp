@@ -1,12 +1,12 @@
-#include "CVelvetfadeConfigPage4.h"
+#include "config/CVelvetfadeConfigPage4.h"
 
-#include "TemplatePage.h"
+#include "config/TemplatePage.h"
 
 #include <QLabel>
 
-#include "ColorTableMenu.h"
-#include "DialogUnits.h"
-#include "ProgramIcon.h"
+#include "config/ColorTableMenu.h"
+#include "config/DialogUnits.h"
+#include "config/ProgramIcon.h"
 
 CVelvetfadeConfigPage4::CVelvetfadeConfigPage4(QWidget* pParent) : QWidget(pParent) {
     m_picture.hide();

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "AnimatedPicture.h"
+#include "config/AnimatedPicture.h"
 
 // The About page: the animated name, the version line and two lines about the maker. The
 // animation runs only while the page is the one in front.

@@ -1,4 +1,4 @@
-#include "ColorPickerButton.h"
+#include "config/ColorPickerButton.h"
 
 #include <qdrawutil.h>
 #include <QApplication>
@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <QStyleOption>
 
-#include "ColorTableMenu.h"
+#include "config/ColorTableMenu.h"
 
 ColorPickerButton::ColorPickerButton(QWidget* pParent) : QAbstractButton(pParent) {
     setFocusPolicy(Qt::StrongFocus);

@@ -6,8 +6,8 @@
 #include <functional>
 #include <optional>
 
-#include "ColorTableMenu.h"
-#include "GdiTypes.h"
+#include "config/ColorTableMenu.h"
+#include "imaging/GdiTypes.h"
 
 // The colour button of the Mode page: a white box with the colour swatch and a drop-down
 // arrow. A click opens the 24-cell colour popup at the button's lower-left corner; the "..."

@@ -1,4 +1,4 @@
-#include "ColorTableMenu.h"
+#include "config/ColorTableMenu.h"
 
 #include <qdrawutil.h>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <array>
 
-#include "GdiTypes.h"
+#include "imaging/GdiTypes.h"
 
 class QPainter;
 

@@ -1,12 +1,12 @@
-#include "ConfigurationMode.h"
+#include "config/ConfigurationMode.h"
 
 #include <QCoreApplication>
 
-#include "CVelvetfadeConfigDlg.h"
-#include "MessageSink.h"
-#include "ProfileStore.h"
-#include "SettingsSlots.h"
-#include "SettingsStore.h"
+#include "app/MessageSink.h"
+#include "app/ProfileStore.h"
+#include "app/SettingsSlots.h"
+#include "app/SettingsStore.h"
+#include "config/CVelvetfadeConfigDlg.h"
 
 void RunConfigurationMode(ProfileStore& profile, MessageSink& messages,
                           const std::function<bool(CVelvetfadeConfigDlg&)>& runSheet) {

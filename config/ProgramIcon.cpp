@@ -1,4 +1,4 @@
-#include "ProgramIcon.h"
+#include "config/ProgramIcon.h"
 
 #include <QApplication>
 #include <QCoreApplication>

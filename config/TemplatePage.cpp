@@ -1,4 +1,4 @@
-#include "TemplatePage.h"
+#include "config/TemplatePage.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "DialogUnits.h"
+#include "config/DialogUnits.h"
 
 // Places a page's controls by its template's dialog units. Where a text needs more room than
 // its template width gives, the whole page widens by one factor, so nothing is clipped and the

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "DibSurface.h"
-#include "ImagingPlatform.h"
-#include "MessageSink.h"
+#include "app/MessageSink.h"
+#include "imaging/DibSurface.h"
+#include "imaging/ImagingPlatform.h"
 
 namespace fuzzing {
 

@@ -1,5 +1,5 @@
 #include "FuzzCommon.h"
-#include "QtPictureDecoder.h"
+#include "platform/QtPictureDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QtPictureDecoder decoder(96, 96);

@@ -1,10 +1,10 @@
-#include "Blend.h"
+#include "imaging/Blend.h"
 
 #include <immintrin.h>
 
 #include <cstring>
 
-#include "PixelRows.h"
+#include "imaging/PixelRows.h"
 
 namespace blend {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "DibSurface.h"
-#include "FileInput.h"
-#include "ImagingPlatform.h"
-#include "MessageSink.h"
-#include "SurfaceLimits.h"
+#include "app/MessageSink.h"
+#include "imaging/DibSurface.h"
+#include "imaging/FileInput.h"
+#include "imaging/ImagingPlatform.h"
+#include "imaging/SurfaceLimits.h"
 
 namespace {
 

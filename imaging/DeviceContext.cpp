@@ -1,4 +1,4 @@
-#include "DeviceContext.h"
+#include "imaging/DeviceContext.h"
 
 #include <sys/mman.h>
 
@@ -10,8 +10,8 @@
 #include <new>
 #include <vector>
 
-#include "PixelRows.h"
-#include "SurfaceLimits.h"
+#include "imaging/PixelRows.h"
+#include "imaging/SurfaceLimits.h"
 
 namespace {
 // Buffers from this size on are mapped, aligned to and advised for 2 MiB pages.

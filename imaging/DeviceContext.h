@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "GdiTypes.h"
+#include "imaging/GdiTypes.h"
 
 // A pixel buffer that a device context draws into: 24-bit (blue, green, red) or 32-bit (blue,
 // green, red, unused) pixels, rows bottom-up or top-down. A screen surface's DIB section is

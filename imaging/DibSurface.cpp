@@ -1,4 +1,4 @@
-#include "DibSurface.h"
+#include "imaging/DibSurface.h"
 
 #include <cpuid.h>
 
@@ -11,10 +11,10 @@
 #include <new>
 #include <vector>
 
-#include "Blend.h"
-#include "ImagingPlatform.h"
-#include "ProfileStore.h"
-#include "SurfaceLimits.h"
+#include "app/ProfileStore.h"
+#include "imaging/Blend.h"
+#include "imaging/ImagingPlatform.h"
+#include "imaging/SurfaceLimits.h"
 
 bool IsSupportedSurfaceSize(int64_t width, int64_t height, int64_t bitCount) {
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&

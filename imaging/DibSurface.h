@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "DeviceContext.h"
-#include "GdiTypes.h"
+#include "imaging/DeviceContext.h"
+#include "imaging/GdiTypes.h"
 
 // The program's one image type: a device-independent bitmap (rows bottom-up, each padded to
 // four bytes, 24-bit pixels in the order blue, green, red) with a device context of its own,

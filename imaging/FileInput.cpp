@@ -1,4 +1,4 @@
-#include "FileInput.h"
+#include "imaging/FileInput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "ImagingPlatform.h"
+#include "imaging/ImagingPlatform.h"
 
 ImagingPlatform& ImagingPlatform::Current() {
     static ImagingPlatform platform;

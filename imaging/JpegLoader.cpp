@@ -10,11 +10,11 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "DibSurface.h"
-#include "FileInput.h"
-#include "ImagingPlatform.h"
-#include "MessageSink.h"
-#include "SurfaceLimits.h"
+#include "app/MessageSink.h"
+#include "imaging/DibSurface.h"
+#include "imaging/FileInput.h"
+#include "imaging/ImagingPlatform.h"
+#include "imaging/SurfaceLimits.h"
 
 namespace {
 

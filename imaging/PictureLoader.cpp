@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "DibSurface.h"
-#include "FileInput.h"
-#include "ImagingPlatform.h"
-#include "SurfaceLimits.h"
+#include "imaging/DibSurface.h"
+#include "imaging/FileInput.h"
+#include "imaging/ImagingPlatform.h"
+#include "imaging/SurfaceLimits.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PixelRows.h"
+#include "imaging/PixelRows.h"
 
 #include <immintrin.h>
 

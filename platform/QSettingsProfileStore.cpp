@@ -1,4 +1,4 @@
-#include "QSettingsProfileStore.h"
+#include "platform/QSettingsProfileStore.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include <QSettings>
 #include <QString>
 
-#include "ProfileStore.h"
+#include "app/ProfileStore.h"
 
 // The per-user settings file standing in for the registry:
 // $XDG_CONFIG_HOME/Kelsa's Applications/<program name>.ini, one INI group per section.

@@ -1,4 +1,4 @@
-#include "QtDesktopSource.h"
+#include "platform/QtDesktopSource.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "SurfaceLimits.h"
-#include "X11Display.h"
+#include "imaging/SurfaceLimits.h"
+#include "platform/X11Display.h"
 
 std::optional<PlatformImage> PlatformImageFromQImage(const QImage& source, bool bKeepAlpha) {
     if (source.isNull() || !IsSupportedSurfaceSize(source.width(), source.height(), 32)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImagingPlatform.h"
+#include "imaging/ImagingPlatform.h"
 
 // The desktop as Qt and the X server show it: the primary screen grabbed through Qt, and the
 // wallpaper that X wallpaper setters publish on the root window (_XROOTPMAP_ID).

@@ -1,4 +1,4 @@
-#include "QtMessageSink.h"
+#include "platform/QtMessageSink.h"
 
 #include <QApplication>
 #include <QMessageBox>

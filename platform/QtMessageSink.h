@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "MessageSink.h"
+#include "app/MessageSink.h"
 
 // A modal message box with an OK button over its owner window (the active window when it has
 // none); or, where nobody could answer a box (the show inside a host's window, which owns the

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "DeviceContext.h"
+#include "imaging/DeviceContext.h"
 
 // A window-sized paint image in the program's own pixel memory (huge pages where possible),
 // black. A null image when memory runs out.

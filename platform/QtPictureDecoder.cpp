@@ -1,4 +1,4 @@
-#include "QtPictureDecoder.h"
+#include "platform/QtPictureDecoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "QtDesktopSource.h"
-#include "SurfaceLimits.h"
+#include "imaging/SurfaceLimits.h"
+#include "platform/QtDesktopSource.h"
 
 std::optional<PlatformImage> QtPictureDecoder::Decode(const std::vector<uint8_t>& bytes) {
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),

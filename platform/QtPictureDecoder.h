@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImagingPlatform.h"
+#include "imaging/ImagingPlatform.h"
 
 // Qt's image readers as the picture decoder: GIF, PNG, and whatever the installed image
 // format plugins read (TIFF, WebP, TGA, ...). The DPI is the primary screen's logical DPI

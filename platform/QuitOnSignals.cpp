@@ -1,4 +1,4 @@
-#include "QuitOnSignals.h"
+#include "platform/QuitOnSignals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>

@@ -1,4 +1,4 @@
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <xcb/xcb.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "SurfaceLimits.h"
+#include "imaging/SurfaceLimits.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "CommandLineInfo.h"
-#include "ImagingPlatform.h"
+#include "app/CommandLineInfo.h"
+#include "imaging/ImagingPlatform.h"
 
 struct xcb_connection_t;
 

@@ -1,4 +1,4 @@
-#include "X11FramePresenter.h"
+#include "platform/X11FramePresenter.h"
 
 #include <sys/ipc.h>
 #include <sys/shm.h>

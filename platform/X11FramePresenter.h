@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "DeviceContext.h"
+#include "imaging/DeviceContext.h"
 
 // Shows frames in an X window through two shared-memory images of the window's size: the next
 // frame is drawn into one while the server still copies the other, and nothing waits for the

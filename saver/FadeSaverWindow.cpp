@@ -1,4 +1,4 @@
-#include "FadeSaverWindow.h"
+#include "saver/FadeSaverWindow.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -7,8 +7,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "QtPaintTarget.h"
-#include "X11FramePresenter.h"
+#include "platform/QtPaintTarget.h"
+#include "platform/X11FramePresenter.h"
 
 namespace {
 QRect PrimaryScreen() {

@@ -5,9 +5,9 @@
 #include <QSize>
 #include <memory>
 
-#include "FadeShow.h"
-#include "Random.h"
-#include "SaverWindow.h"
+#include "app/Random.h"
+#include "saver/FadeShow.h"
+#include "saver/SaverWindow.h"
 
 class QSocketNotifier;
 class X11FramePresenter;

@@ -1,6 +1,6 @@
-#include "FadeShow.h"
+#include "saver/FadeShow.h"
 
-#include "SettingsSlots.h"
+#include "app/SettingsSlots.h"
 
 FadeShow::FadeShow(const SettingsStore& settings, TickSource tick, RandomSource& random, int nWidth,
                    int nHeight, int nLeft, int nTop)

@@ -3,10 +3,10 @@
 #include <array>
 #include <memory>
 
-#include "DibSurface.h"
-#include "Random.h"
-#include "SettingsStore.h"
-#include "Tick.h"
+#include "app/Random.h"
+#include "app/SettingsStore.h"
+#include "app/Tick.h"
+#include "imaging/DibSurface.h"
 
 // The show without its window: the captured screen, the frame and the scene, and the endless
 // cycle prepare → fade in → hold → fade out → rest. One call of Step is one frame period's work;

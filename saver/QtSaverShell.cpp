@@ -1,14 +1,14 @@
-#include "QtSaverShell.h"
+#include "saver/QtSaverShell.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "CVelvetfadeConfigDlg.h"
-#include "ConfigurationMode.h"
+#include "config/CVelvetfadeConfigDlg.h"
+#include "config/ConfigurationMode.h"
 
-#include "FadeSaverWindow.h"
-#include "SettingsSlots.h"
+#include "app/SettingsSlots.h"
+#include "saver/FadeSaverWindow.h"
 
 QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
     ImagingPlatform platform;

@@ -7,15 +7,15 @@
 #include <memory>
 #include <vector>
 
-#include "FadeSaverWindow.h"
-#include "ImagingPlatform.h"
-#include "QSettingsProfileStore.h"
-#include "QtDesktopSource.h"
-#include "QtMessageSink.h"
-#include "QtPictureDecoder.h"
-#include "SaverApp.h"
-#include "SaverWindow.h"
-#include "X11Display.h"
+#include "app/SaverApp.h"
+#include "imaging/ImagingPlatform.h"
+#include "platform/QSettingsProfileStore.h"
+#include "platform/QtDesktopSource.h"
+#include "platform/QtMessageSink.h"
+#include "platform/QtPictureDecoder.h"
+#include "platform/X11Display.h"
+#include "saver/FadeSaverWindow.h"
+#include "saver/SaverWindow.h"
 
 // Starts the modes on Qt and X11: the saver's windows (one a monitor) with the user's settings
 // file, and the watch over a host's window.

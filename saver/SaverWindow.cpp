@@ -1,4 +1,4 @@
-#include "SaverWindow.h"
+#include "saver/SaverWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "ProfileStore.h"
-#include "SettingsSlots.h"
-#include "X11Display.h"
+#include "app/ProfileStore.h"
+#include "app/SettingsSlots.h"
+#include "platform/X11Display.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "SettingsStore.h"
-#include "Tick.h"
+#include "app/SettingsStore.h"
+#include "app/Tick.h"
 
 class ProfileStore;
 class QScreen;

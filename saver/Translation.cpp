@@ -1,6 +1,6 @@
-#include "Translation.h"
+#include "saver/Translation.h"
 
-#include "ProgramIcon.h"
+#include "config/ProgramIcon.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

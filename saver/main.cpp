@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "QtSaverShell.h"
-#include "QuitOnSignals.h"
-#include "SaverApp.h"
-#include "Translation.h"
-#include "X11Display.h"
+#include "app/SaverApp.h"
+#include "platform/QuitOnSignals.h"
+#include "platform/X11Display.h"
+#include "saver/QtSaverShell.h"
+#include "saver/Translation.h"
 
 int main(int argc, char** argv) {
     // The host's arguments are read as given, before Qt takes out the options it knows.

@@ -14,7 +14,8 @@ covers_screen() {
     desktop
     # An orange scene shown at once: every pixel of the screen shows the saver's window.
     write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
-    start_saver /s
+    # No arguments at all: the full-screen saver.
+    start_saver
     wait_saver_window
     read -r x y w h < <(window_geometry "$SAVER_WIN")
     [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
@@ -23,30 +24,12 @@ covers_screen() {
     expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) ff8000
 }
 
-no_arguments() {
-    start_saver
-    wait_saver_window
-    read -r x y w h < <(window_geometry "$SAVER_WIN")
-    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
-    sleep_until 2000
-    xdotool key space
-    expect_ended "a key at 2 s"
-}
-
 key_grace() {
     start_saver /s
     wait_saver_window
     sleep_until 500
     xdotool key a
     expect_running "a key at 0.5 s"
-    sleep_until 2000
-    xdotool key a
-    expect_ended "a key at 2 s"
-}
-
-alt_key() {
-    start_saver /s
-    wait_saver_window
     sleep_until 2000
     xdotool key Alt_L
     expect_ended "Alt alone at 2 s"
@@ -71,18 +54,6 @@ middle_button_only() {
     expect_running "movement, left and right clicks, keys, wheel and focus loss with 0x108"
     xdotool mousemove 500 400 click 2
     expect_ended "the middle button"
-}
-
-left_button() {
-    write_settings $((0x102)) 30
-    start_saver /s
-    wait_saver_window
-    sleep_until 1000
-    xdotool mousemove 300 300 click 1
-    expect_running "a left click at 1 s"
-    sleep_until 1800
-    xdotool click 1
-    expect_ended "a left click at 1.8 s"
 }
 
 mouse_move() {
@@ -119,45 +90,6 @@ preview_in_host_window() {
     expect_running "clicks, keys and movement over the preview"
     kill "$HOST_PID"
     expect_ended "the host window was destroyed"
-}
-
-preview_missing_window() {
-    start_saver /p 12345
-    wait_saver_window
-    read -r x y w h < <(window_geometry "$SAVER_WIN")
-    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
-    sleep_until 2000
-    xdotool key a
-    expect_ended "a key at 2 s"
-}
-
-configuration() {
-    # The sheet opens; Escape leaves the settings as they were (here: no file at all).
-    start_saver /c
-    local i
-    for i in $(seq 100); do
-        xdotool search --onlyvisible --name '^Setting of Velvetfade$' >/dev/null 2>&1 && break
-        sleep 0.05
-    done
-    xdotool search --onlyvisible --name '^Setting of Velvetfade$' >/dev/null ||
-        fail "no settings sheet appeared"
-    sleep 0.3
-    xdotool key Escape
-    expect_ended "Escape on the sheet" 5
-    [[ ! -e "$(SETTINGS_FILE)" ]] || fail "Cancel wrote settings"
-
-    # OK writes the defaults, with the exit conditions rebuilt.
-    start_saver /c
-    for i in $(seq 100); do
-        xdotool search --onlyvisible --name '^Setting of Velvetfade$' >/dev/null 2>&1 && break
-        sleep 0.05
-    done
-    sleep 0.3
-    xdotool key Return
-    expect_ended "OK on the sheet" 5
-    grep -q '^DWORD_0=319$' "$(SETTINGS_FILE)" || fail "OK did not store the settings"
-    grep -q '^DWORD_9=10$' "$(SETTINGS_FILE)" || fail "OK did not store the interval"
-    grep -q '^Num_String=5$' "$(SETTINGS_FILE)" || fail "OK did not store five strings"
 }
 
 start_xvfb

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "CVelvetfadeConfigPage1.h"
+#include "config/CVelvetfadeConfigPage1.h"
 
 namespace {
 
@@ -48,29 +48,6 @@ protected:
     QStringList m_filters;
     QString m_suffix;
 };
-
-TEST_F(ConfigPage1Test, ControlsAreMadeOnlyWhenThePageIsCreated) {
-    EXPECT_EQ(m_page.Control(Page::IDC_FILE_LIST), nullptr);
-    EXPECT_EQ(m_page.m_listFiles, nullptr);
-    m_page.m_nMode = 2;
-    m_page.m_nPlacement = 3;
-    m_page.m_bRandomOrder = 1;
-    m_page.m_arrFiles = {"/p/a.jpg", "/p/b.gif"};
-    Show();
-    for (int id : {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1013,
-                   1014, 1017}) {
-        EXPECT_NE(m_page.Control(id), nullptr) << id;
-    }
-    EXPECT_TRUE(Radio(Page::IDC_BITMAP_RADIO)->isChecked());
-    EXPECT_FALSE(Radio(Page::IDC_SINGLE_COLOR_RADIO)->isChecked());
-    EXPECT_EQ(qobject_cast<QComboBox*>(m_page.Control(Page::IDC_PLACEMENT))->currentIndex(), 3);
-    EXPECT_TRUE(Check(Page::IDC_RANDOM_ORDER)->isChecked());
-    EXPECT_EQ(Listed(), (QStringList{"/p/a.jpg", "/p/b.gif"}));
-    EXPECT_EQ(m_page.Control(Page::IDC_SINGLE_COLOR), &m_page.m_btnSingleColor);
-    EXPECT_EQ(qobject_cast<QComboBox*>(m_page.Control(Page::IDC_PLACEMENT))->count(), 4);
-    EXPECT_EQ(Radio(Page::IDC_SINGLE_COLOR_RADIO)->text(), QStringLiteral("&Single Color"));
-    EXPECT_EQ(Check(Page::IDC_RANDOM_ORDER)->text(), QStringLiteral("Random &Order"));
-}
 
 TEST_F(ConfigPage1Test, RandomBoxesDisableTheirColourButtons) {
     m_page.m_bRandomGrad1 = 1;
@@ -121,71 +98,6 @@ TEST_F(ConfigPage1Test, AddAppendsTheChosenFilesInOrderAndTwiceWhenChosenTwice) 
     m_answer = {};  // Cancel
     QTest::mouseClick(m_page.Control(Page::IDC_ADD), Qt::LeftButton);
     EXPECT_EQ(m_page.m_arrFiles.size(), 4);
-}
-
-TEST_F(ConfigPage1Test, DeleteRemovesTheSelectedItemsFromBoth) {
-    m_page.m_arrFiles = {"0", "1", "2", "3", "4"};
-    Show();
-    QTest::mouseClick(m_page.Control(Page::IDC_DELETE), Qt::LeftButton);
-    EXPECT_EQ(m_page.m_arrFiles.size(), 5) << "nothing selected, nothing deleted";
-
-    // Each click toggles an item's selection.
-    auto clickItem = [this](int row) {
-        const QRect r = m_page.m_listFiles->visualItemRect(m_page.m_listFiles->item(row));
-        QTest::mouseClick(m_page.m_listFiles->viewport(), Qt::LeftButton, {}, r.center());
-    };
-    clickItem(1);
-    clickItem(3);
-    clickItem(2);
-    clickItem(2);
-    EXPECT_EQ(m_page.m_listFiles->selectedItems().size(), 2);
-    QTest::mouseClick(m_page.Control(Page::IDC_DELETE), Qt::LeftButton);
-    EXPECT_EQ(m_page.m_arrFiles, (QStringList{"0", "2", "4"}));
-    EXPECT_EQ(Listed(), m_page.m_arrFiles);
-}
-
-TEST_F(ConfigPage1Test, MembersAreReadBackFromWhatTheUserSet) {
-    m_page.m_nMode = 0;
-    Show();
-    ClickRadio(Page::IDC_RANDOM_RADIO);
-    QTest::mouseClick(Check(Page::IDC_RANDOM_GRAD2), Qt::LeftButton);
-    QTest::mouseClick(Check(Page::IDC_RANDOM_ORDER), Qt::LeftButton);
-    qobject_cast<QComboBox*>(m_page.Control(Page::IDC_PLACEMENT))->setCurrentIndex(2);
-    m_page.DoDataExchange(true);
-    EXPECT_EQ(m_page.m_nMode, 3);
-    EXPECT_EQ(m_page.m_bRandomSingle, 0);
-    EXPECT_EQ(m_page.m_bRandomGrad2, 1);
-    EXPECT_EQ(m_page.m_bRandomOrder, 1);
-    EXPECT_EQ(m_page.m_nPlacement, 2);
-
-    // The radio buttons are one exclusive group.
-    ClickRadio(Page::IDC_GRADATION_RADIO);
-    EXPECT_FALSE(Radio(Page::IDC_RANDOM_RADIO)->isChecked());
-    m_page.DoDataExchange(true);
-    EXPECT_EQ(m_page.m_nMode, 1);
-}
-
-TEST_F(ConfigPage1Test, ValuesOutsideTheChoicesShowNoChoiceAndReadBackAsMinusOne) {
-    m_page.m_nMode = 7;
-    m_page.m_nPlacement = -1;
-    Show();
-    for (int id : {1001, 1004, 1005, 1010}) {
-        EXPECT_FALSE(Radio(id)->isChecked()) << id;
-    }
-    m_page.DoDataExchange(true);
-    EXPECT_EQ(m_page.m_nMode, -1);
-    EXPECT_EQ(m_page.m_nPlacement, -1);
-}
-
-TEST_F(ConfigPage1Test, TabFollowsTheTemplateAndSkipsTheRadioButtons) {
-    Show();
-    QApplication::setActiveWindow(&m_page);
-    m_page.Control(Page::IDC_RANDOM_SINGLE)->setFocus();
-    const int expected[] = {1002, 1012, 1006, 1013, 1007, 1014, 1003, 1008, 1009, 1017};
-    for (int id : expected) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), m_page.Control(id)) << "expected " << id;
-    }
 }
 
 }  // namespace

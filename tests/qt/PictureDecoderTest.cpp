@@ -3,11 +3,11 @@
 #include <QBuffer>
 #include <QImage>
 
-#include "DibSurface.h"
 #include "Fixtures.h"
-#include "ImagingPlatform.h"
 #include "ImagingTestUtil.h"
-#include "QtPictureDecoder.h"
+#include "imaging/DibSurface.h"
+#include "imaging/ImagingPlatform.h"
+#include "platform/QtPictureDecoder.h"
 
 namespace {
 
@@ -23,27 +23,6 @@ protected:
     std::unique_ptr<ScopedImagingPlatform> m_scope;
 };
 
-TEST_F(PictureDecoderTest, AGifOf640By480AtNinetySixDpi) {
-    fixtures::GifFrame frame;
-    frame.indices.resize(640 * 480);
-    for (int y = 0; y < 480; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            frame.indices[static_cast<size_t>(y) * 640 + x] =
-                static_cast<uint8_t>((x / 64 + y / 48) % 3);
-        }
-    }
-    const std::string path = m_dir.Write(
-        "big.gif", fixtures::MakeGif(640, 480, {0xFF0000, 0x00FF00, 0x0000FF}, {frame}));
-    DibSurface s;
-    ASSERT_EQ(s.LoadImageFile(path.c_str()), 1);
-    EXPECT_EQ(s.GetWidth(), 640);
-    EXPECT_EQ(s.GetHeight(), 480);
-    EXPECT_EQ(testutil::Get(s, 0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(testutil::Get(s, 64, 0), RGB(0, 255, 0));
-    EXPECT_EQ(testutil::Get(s, 128, 0), RGB(0, 0, 255));
-    EXPECT_EQ(testutil::Get(s, 639, 479), RGB(255, 0, 0));
-}
-
 TEST_F(PictureDecoderTest, TransparentPartsAreBlackAndOnlyTheFirstFrameCounts) {
     fixtures::GifFrame first, second;
     first.indices = {1, 2, 2, 1};
@@ -57,31 +36,6 @@ TEST_F(PictureDecoderTest, TransparentPartsAreBlackAndOnlyTheFirstFrameCounts) {
     EXPECT_EQ(testutil::Get(s, 1, 0), RGB(0, 0, 0));
     EXPECT_EQ(testutil::Get(s, 0, 1), RGB(0, 0, 0));
     EXPECT_EQ(testutil::Get(s, 1, 1), RGB(255, 255, 255));
-}
-
-TEST_F(PictureDecoderTest, PngWithAlphaAndAJpegNamedJpeg) {
-    QImage png(3, 1, QImage::Format_ARGB32);
-    png.setPixel(0, 0, 0xFF00FF00);
-    png.setPixel(1, 0, 0x00FFFFFF);
-    png.setPixel(2, 0, 0xFF336699);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(png.save(&buffer, "PNG"));
-    DibSurface s;
-    ASSERT_EQ(
-        s.LoadImageFile(m_dir.Write("a.png", fixtures::Bytes(data.begin(), data.end())).c_str()),
-        1);
-    EXPECT_EQ(testutil::Get(s, 0, 0), RGB(0, 255, 0));
-    EXPECT_EQ(testutil::Get(s, 1, 0), RGB(0, 0, 0));
-    EXPECT_EQ(testutil::Get(s, 2, 0), RGB(0x33, 0x66, 0x99));
-
-    fixtures::JpegOptions o;
-    o.width = 24;
-    o.height = 8;
-    DibSurface j;
-    ASSERT_EQ(j.LoadImageFile(m_dir.Write("sunset.jpeg", fixtures::MakeJpeg(o)).c_str()), 1);
-    EXPECT_EQ(j.GetWidth(), 24);
 }
 
 TEST_F(PictureDecoderTest, GarbageAndHugeDeclaredSizesFail) {

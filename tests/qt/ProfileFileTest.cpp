@@ -8,10 +8,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "QSettingsProfileStore.h"
 #include "QtTestEnv.h"
-#include "SettingsSlots.h"
-#include "SettingsStore.h"
+#include "app/SettingsSlots.h"
+#include "app/SettingsStore.h"
+#include "platform/QSettingsProfileStore.h"
 
 namespace {
 
@@ -51,13 +51,6 @@ TEST(ProfileFile, LivesUnderTheUsersConfigFolderNamedAfterTheProgram) {
     EXPECT_EQ(loaded.GetDWordAt(SLOT_SINGLE_COLOR), 0xFFFFFFFFu);
     EXPECT_EQ(loaded.GetStringCount(), 6);
     EXPECT_EQ(loaded.GetStringAt(5), "/tmp/a, b.jpg");
-}
-
-TEST(ProfileFile, ARenamedProgramHasSettingsOfItsOwn) {
-    EXPECT_EQ(ProgramProfileName(),
-              QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-    QSettingsProfileStore other(QStringLiteral("Velvetfade-renamed"));
-    EXPECT_EQ(other.GetProfileInt("Settings", "Num_DWORD", 77), 77u);
 }
 
 TEST(ProfileFile, HandEditedValuesOfTheWrongTypeGiveTheDefault) {

@@ -9,9 +9,9 @@
 #include <QScreen>
 #include <QSignalSpy>
 
-#include "MemoryProfileStore.h"
-#include "SaverWindow.h"
-#include "SettingsSlots.h"
+#include "app/MemoryProfileStore.h"
+#include "app/SettingsSlots.h"
+#include "saver/SaverWindow.h"
 
 namespace {
 
@@ -76,31 +76,6 @@ protected:
     std::unique_ptr<QSignalSpy> m_pSpy;
 };
 
-TEST_F(SaverWindowTest, CoversThePrimaryScreenFramelessAndOnTop) {
-    SaverWindow& w = Create({});
-    EXPECT_EQ(w.geometry(), QGuiApplication::primaryScreen()->geometry());
-    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Velvetfade"));
-    EXPECT_NE(w.FrameTimerId(), 0);
-    EXPECT_EQ(w.StartTick(), m_dwNow);
-}
-
-TEST_F(SaverWindowTest, UnsavedSettingsGiveTheSaverDefaults) {
-    SaverWindow& w = Create({});
-    EXPECT_EQ(w.Settings().GetDWordCount(), 2);
-    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_EXIT_CONDITIONS), 0x13Fu);
-    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_FRAMES_PER_SECOND), 2u);
-    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_INTERVAL_SECONDS), 0u);
-}
-
-TEST_F(SaverWindowTest, CursorIsHiddenOnlyWhenAsked) {
-    EXPECT_EQ(Create({{SLOT_EXIT_CONDITIONS, 0x13F}}).cursor().shape(), Qt::BlankCursor);
-    delete m_pWindow;
-    EXPECT_NE(Create({{SLOT_EXIT_CONDITIONS, 0x03F}}).cursor().shape(), Qt::BlankCursor);
-}
-
 TEST(FramePeriod, FollowsTheFrameRateAndNeverSpins) {
     EXPECT_EQ(SaverWindow::FramePeriodMs(5), 200);
     EXPECT_EQ(SaverWindow::FramePeriodMs(3), 333);
@@ -160,32 +135,6 @@ TEST_F(SaverWindowTest, EachButtonAnswersToItsOwnBit) {
     }
 }
 
-TEST_F(SaverWindowTest, WithEveryBoxClearedOnlyTheMiddleButtonEnds) {
-    Create({{SLOT_EXIT_CONDITIONS, 0x108}});
-    At(3000);
-    MoveTo(10, 10);
-    MoveTo(200, 300);
-    Press(Qt::LeftButton);
-    Press(Qt::RightButton);
-    Key(Qt::Key_Space);
-    Key(Qt::Key_Alt, Qt::AltModifier);
-    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
-    EXPECT_FALSE(Closed());
-    Press(Qt::MiddleButton);
-    EXPECT_TRUE(Closed());
-}
-
-TEST_F(SaverWindowTest, TheFirstMouseMoveOnlyRecordsTheReference) {
-    Create({{SLOT_EXIT_CONDITIONS, EXIT_MOUSE_MOVE}});
-    At(5000);
-    MoveTo(40, 50);
-    EXPECT_FALSE(Closed());
-    MoveTo(40, 50);
-    EXPECT_FALSE(Closed());
-    MoveTo(41, 50);
-    EXPECT_TRUE(Closed());
-}
-
 TEST_F(SaverWindowTest, MovementDuringGraceIsComparedWithTheFirstPositionAfterIt) {
     Create({{SLOT_EXIT_CONDITIONS, EXIT_MOUSE_MOVE}});
     At(100);
@@ -196,13 +145,6 @@ TEST_F(SaverWindowTest, MovementDuringGraceIsComparedWithTheFirstPositionAfterIt
     MoveTo(10, 10);  // back at the reference: not a movement
     EXPECT_FALSE(Closed());
     MoveTo(90, 90);
-    EXPECT_TRUE(Closed());
-}
-
-TEST_F(SaverWindowTest, SystemKeysSuchAsAltEndTheSaver) {
-    Create({{SLOT_EXIT_CONDITIONS, EXIT_KEY_DOWN}});
-    At(2000);
-    Key(Qt::Key_Alt, Qt::AltModifier);
     EXPECT_TRUE(Closed());
 }
 
@@ -232,81 +174,6 @@ TEST_F(SaverWindowTest, ClosingTwiceEndsOnceAndAnAutoDeletingWindowGoes) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(m_pSpy->count(), 1);
     EXPECT_TRUE(m_pWindow.isNull());
-}
-
-TEST_F(SaverWindowTest, ForceCloseBypassesTheExitConditions) {
-    Create({{SLOT_EXIT_CONDITIONS, 0}});
-    m_pWindow->ForceClose();
-    EXPECT_TRUE(Closed());
-}
-
-TEST_F(SaverWindowTest, AWindowOfItsOwnIsOrdinaryAndIgnoresTheExitConditions) {
-    SaverWindow& w =
-        Create({{SLOT_EXIT_CONDITIONS, 319}}, false, SaverWindow::Placement::OwnWindow);
-    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_EXIT_CONDITIONS), 0u);
-    EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(w.isFullScreen());
-    EXPECT_TRUE(w.isEnabled());
-    EXPECT_FALSE(w.testAttribute(Qt::WA_SetCursor));  // the cursor shows
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(w.size(), QSize(screen.width() * 2 / 3, screen.height() * 2 / 3));
-    EXPECT_EQ(w.geometry().center(), screen.center());
-    EXPECT_EQ(w.minimumSize(),
-              QSize(SaverWindow::MIN_OWN_WINDOW_WIDTH, SaverWindow::MIN_OWN_WINDOW_HEIGHT));
-
-    At(5000);
-    MoveTo(1, 1);
-    MoveTo(50, 60);
-    Press(Qt::LeftButton);
-    Press(Qt::RightButton);
-    Press(Qt::MiddleButton);
-    Key(Qt::Key_A);
-    Key(Qt::Key_Alt, Qt::AltModifier);
-    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
-    EXPECT_FALSE(Closed());
-}
-
-TEST_F(SaverWindowTest, AWindowOfItsOwnClosesLikeAnyOther) {
-    Create({}, false, SaverWindow::Placement::OwnWindow);
-    At(100);  // no grace time either
-    EXPECT_TRUE(m_pWindow->close());
-    EXPECT_TRUE(Closed());
-    EXPECT_EQ(m_pSpy->count(), 1);
-
-    for (int key : {Qt::Key_Escape, Qt::Key_Q}) {
-        TearDown();
-        Create({}, true, SaverWindow::Placement::OwnWindow);
-        Key(key);
-        EXPECT_TRUE(Closed()) << key;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(m_pWindow.isNull()) << key;
-    }
-}
-
-TEST_F(SaverWindowTest, OnTheDesktopItLiesBelowEverythingAndTakesNoInput) {
-    SaverWindow& w = Create({{SLOT_EXIT_CONDITIONS, 319}}, true, SaverWindow::Placement::OnDesktop);
-    EXPECT_EQ(w.Settings().GetDWordAt(SLOT_EXIT_CONDITIONS), 0u);
-    EXPECT_EQ(w.geometry(), QGuiApplication::primaryScreen()->geometry());
-    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnBottomHint);
-    EXPECT_TRUE(w.windowFlags() & Qt::BypassWindowManagerHint);
-    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-    // Disabled, so that Qt leaves the cursor to the windows below.
-    EXPECT_FALSE(w.isEnabled());
-    EXPECT_FALSE(w.testAttribute(Qt::WA_SetCursor));
-    At(5000);
-    Key(Qt::Key_Escape);
-    EXPECT_FALSE(m_pWindow->close());  // nobody but the program's end closes it
-    EXPECT_FALSE(Closed());
-    m_pWindow->ForceClose();
-    EXPECT_TRUE(Closed());
-}
-
-TEST_F(SaverWindowTest, FittingAHostOnlyConcernsAWindowInAHost) {
-    SaverWindow& w = Create({}, false, SaverWindow::Placement::OwnWindow);
-    const QSize before = w.size();
-    w.FitHost(200, 100);
-    EXPECT_EQ(w.size(), before);
 }
 
 }  // namespace

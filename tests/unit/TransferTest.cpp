@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "DibSurface.h"
 #include "ImagingTestUtil.h"
+#include "imaging/DibSurface.h"
 
 namespace {
 
@@ -45,18 +45,6 @@ TEST(DrawTo, NaturalSizeClippedAtEveryEdge) {
     }
 }
 
-TEST(DrawTo, HonoursTheDestinationsViewportOrigin) {
-    DibSurface picture(2, 2, 24), target(6, 6, 24);
-    FillCoded(picture);
-    Fill(target, kBackground);
-    target.m_hMemDC->SetViewportOrg(3, 1);
-    picture.DrawTo(*target.m_hMemDC, 0, 0);
-    EXPECT_EQ(Get(target, 3, 1), Coded(0, 0));
-    EXPECT_EQ(Get(target, 4, 2), Coded(1, 1));
-    EXPECT_EQ(Get(target, 0, 0), kBackground);
-    EXPECT_EQ(target.m_hMemDC->GetStretchBltMode(), COLORONCOLOR);
-}
-
 // Source columns chosen for each destination column when a 1-row picture is stretched.
 std::vector<int> SampledColumns(int sw, int dw) {
     DibSurface picture(sw, 1, 24), target(dw, 1, 24);
@@ -94,52 +82,6 @@ TEST(StretchDrawTo, ProportionalAndCentredGeometry) {
     EXPECT_EQ(DrawnBox(300, 400, 1024, 768, true, false), (Box{0, 0, 576, 768}));
     EXPECT_EQ(DrawnBox(300, 400, 1024, 768, false, false), (Box{0, 0, 1024, 768}));
     EXPECT_EQ(DrawnBox(10, 10, 40, 20, false, true), (Box{0, 0, 40, 20}));
-}
-
-TEST(StretchDrawTo, ALandscapePictureOverflowingTheHeightIsCutAtTopAndBottom) {
-    // 800 x 700 into 1024 x 768 is drawn 1024 x 896 at (0, -64).
-    DibSurface picture(800, 700, 24), target(1024, 768, 24);
-    for (int y = 0; y < 700; ++y) {
-        for (int x = 0; x < 800; ++x) {
-            Set(picture, x, y, RGB(0, static_cast<uint8_t>(y), static_cast<uint8_t>(y >> 8)));
-        }
-    }
-    auto rowShown = [&](int ty) {
-        const COLORREF c = Get(target, 500, ty);
-        return GetGValue(c) | (GetBValue(c) << 8);
-    };
-    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, 1024, 768, true, true);
-    for (int ty : {0, 1, 100, 383, 767}) {
-        const int expected = ((2 * (ty + 64) + 1) * 700) / (2 * 896);
-        EXPECT_EQ(rowShown(ty), expected) << "row " << ty;
-    }
-    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, 1024, 768, true, false);
-    EXPECT_EQ(rowShown(0), 0);
-    EXPECT_EQ(rowShown(767), ((2 * 767 + 1) * 700) / (2 * 896));
-
-    DibSurface wide(400, 300, 24), screen(1280, 720, 24);
-    Fill(wide, RGB(255, 0, 0));
-    wide.StretchDrawTo(*screen.m_hMemDC, 0, 0, 1280, 720, true, true);
-    EXPECT_EQ(Count(screen, RGB(255, 0, 0)), 1280 * 720);
-}
-
-TEST(StretchTo, FillsTheRectangleOrKeepsProportionsFromItsCorner) {
-    DibSurface picture(8, 4, 24), target(20, 20, 24);
-    Fill(picture, RGB(255, 0, 0));
-    Fill(target, kBackground);
-    ASSERT_TRUE(picture.StretchTo(*target.m_hMemDC, 2, 3, 18, 13, false));
-    EXPECT_EQ(BoundingBox(target, RGB(255, 0, 0)), (Box{2, 3, 18, 13}));
-    EXPECT_EQ(Count(target, RGB(255, 0, 0)), 16 * 10);
-
-    Fill(target, kBackground);
-    // Landscape: the width is kept and the height follows, from the rectangle's corner.
-    ASSERT_TRUE(picture.StretchTo(*target.m_hMemDC, 2, 3, 18, 13, true));
-    EXPECT_EQ(BoundingBox(target, RGB(255, 0, 0)), (Box{2, 3, 18, 11}));
-
-    DibSurface upright(4, 8, 24);
-    Fill(upright, RGB(0, 255, 0));
-    ASSERT_TRUE(upright.StretchTo(*target.m_hMemDC, 0, 0, 20, 10, true));
-    EXPECT_EQ(BoundingBox(target, RGB(0, 255, 0)), (Box{0, 0, 5, 10}));
 }
 
 TEST(StretchTo, ScalesAScreenFrameIntoATopDownWindowImage) {
@@ -223,23 +165,6 @@ TEST(TileInto, RepeatsFromTheTopLeftCornerAndCutsAtTheEdges) {
     EXPECT_EQ(Count(small, RGB(1, 2, 3)), 35);
 }
 
-TEST(PaletteDepths, AnEightBitPictureDrawsThroughItsOwnTable) {
-    DibSurface picture(3, 2, 8), target(3, 2, 24);
-    picture.m_pInfo->bmiColors[0] = RGBQUAD{0, 0, 255, 0};    // red
-    picture.m_pInfo->bmiColors[200] = RGBQUAD{255, 0, 0, 0};  // blue
-    PixelAt(picture, 0, 0)[0] = 0;
-    PixelAt(picture, 1, 0)[0] = 200;
-    PixelAt(picture, 2, 1)[0] = 77;
-    picture.DrawTo(*target.m_hMemDC, 0, 0);
-    EXPECT_EQ(Get(target, 0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(Get(target, 1, 0), RGB(0, 0, 255));
-    EXPECT_EQ(Get(target, 2, 1), RGB(77, 77, 77));
-    // From the memory DC the section's own grey ramp is used.
-    picture.BlitTo(*target.m_hMemDC, 0, 0);
-    EXPECT_EQ(Get(target, 1, 0), RGB(200, 200, 200));
-    EXPECT_EQ(Get(target, 0, 0), RGB(0, 0, 0));
-}
-
 // Draws hand-made pixel rows of one depth and returns what lands on a 24-bit target.
 std::vector<COLORREF> DrawRaw(int bitCount, int width, std::vector<uint8_t> bits,
                               uint32_t compression = BI_RGB, std::vector<uint32_t> masks = {},
@@ -289,50 +214,6 @@ TEST(SourceDepths, OneFourSixteenAndThirtyTwoBitPixels) {
               (std::vector<COLORREF>{RGB(0x11, 0x22, 0x33)}));
     // Compressed pixels are not drawn by this path.
     EXPECT_EQ(DrawRaw(8, 1, {1, 0, 0, 0}, BI_RLE8), (std::vector<COLORREF>{0}));
-}
-
-TEST(SourceDepths, TopDownRowsAreReadTopFirst) {
-    // Two 24-bit rows of one pixel: top-down, the first row in memory is the top one.
-    const std::vector<uint8_t> rows = {0, 0, 255, 0, 0, 255, 0, 0};
-    EXPECT_EQ(DrawRaw(24, 1, rows, BI_RGB, {}, {}, -2),
-              (std::vector<COLORREF>{RGB(255, 0, 0), RGB(0, 255, 0)}));
-    EXPECT_EQ(DrawRaw(24, 1, rows, BI_RGB, {}, {}, 2),
-              (std::vector<COLORREF>{RGB(0, 255, 0), RGB(255, 0, 0)}));
-}
-
-TEST(Gdi, ARectangleJustOutsideTheSurfaceFillsEveryPixelWithTheBrush) {
-    DibSurface frame(13, 7, 24);
-    Fill(frame, kBackground);
-    const Brush old = frame.m_hMemDC->SelectBrush(Brush{RGB(9, 99, 199), false});
-    frame.m_hMemDC->Rectangle(-1, -1, 14, 8);
-    frame.m_hMemDC->SelectBrush(old);
-    EXPECT_EQ(Count(frame, RGB(9, 99, 199)), 13 * 7);
-
-    // Inside the surface the outline takes the pen and the inside the brush.
-    DibSurface small(6, 5, 24);
-    small.m_hMemDC->SelectBrush(Brush{RGB(0, 0, 255), false});
-    small.m_hMemDC->SelectPen(Pen{RGB(255, 0, 0), false});
-    small.m_hMemDC->Rectangle(1, 1, 5, 4);
-    EXPECT_EQ(BoundingBox(small, RGB(255, 0, 0)), (Box{1, 1, 5, 4}));
-    EXPECT_EQ(BoundingBox(small, RGB(0, 0, 255)), (Box{2, 2, 4, 3}));
-    EXPECT_EQ(Get(small, 0, 0), RGB(0, 0, 0));
-}
-
-TEST(Gdi, LinesStopShortOfTheirEndPoint) {
-    DibSurface s(8, 8, 24);
-    s.m_hMemDC->SelectPen(Pen{RGB(255, 255, 255), false});
-    s.m_hMemDC->MoveTo(1, 2);
-    s.m_hMemDC->LineTo(5, 2);
-    EXPECT_EQ(BoundingBox(s, RGB(255, 255, 255)), (Box{1, 2, 5, 3}));
-    s.m_hMemDC->MoveTo(7, 6);
-    s.m_hMemDC->LineTo(7, 0);
-    EXPECT_EQ(Get(s, 7, 6), RGB(255, 255, 255));
-    EXPECT_EQ(Get(s, 7, 1), RGB(255, 255, 255));
-    EXPECT_EQ(Get(s, 7, 0), RGB(0, 0, 0));
-    // Far outside: clipped, nothing breaks.
-    s.m_hMemDC->MoveTo(-2000000000, 3);
-    s.m_hMemDC->LineTo(2000000000, 3);
-    EXPECT_EQ(Get(s, 0, 3), RGB(255, 255, 255));
 }
 
 }  // namespace

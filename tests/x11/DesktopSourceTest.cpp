@@ -11,11 +11,10 @@
 #include <memory>
 #include <thread>
 
-#include "DibSurface.h"
-#include "ImagingPlatform.h"
 #include "ImagingTestUtil.h"
-#include "QtDesktopSource.h"
-#include "X11Display.h"
+#include "imaging/DibSurface.h"
+#include "imaging/ImagingPlatform.h"
+#include "platform/QtDesktopSource.h"
 
 namespace {
 
@@ -56,27 +55,6 @@ public:
         xcb_map_window(m_pConn, win);
         Sync();
         return win;
-    }
-
-    // A pixmap of one colour, and a property naming it (of the given type) on a window.
-    xcb_pixmap_t MakePixmap(uint16_t w, uint16_t h, uint32_t rgb) {
-        const xcb_pixmap_t pixmap = xcb_generate_id(m_pConn);
-        xcb_create_pixmap(m_pConn, m_pScreen->root_depth, pixmap, m_pScreen->root, w, h);
-        Fill(pixmap, rgb, 0, 0, w, h);
-        Sync();
-        return pixmap;
-    }
-    void SetProperty(xcb_window_t win, const char* name, xcb_atom_t type, uint32_t value) {
-        xcb_change_property(m_pConn, XCB_PROP_MODE_REPLACE, win, Atom(name), type, 32, 1, &value);
-        Sync();
-    }
-    void FreePixmap(xcb_pixmap_t pixmap) {
-        xcb_free_pixmap(m_pConn, pixmap);
-        Sync();
-    }
-    void PaintPart(xcb_drawable_t d, int16_t x, int16_t y, uint16_t w, uint16_t h, uint32_t rgb) {
-        Fill(d, rgb, x, y, w, h);
-        Sync();
     }
 
     void Destroy(xcb_window_t win) {
@@ -143,16 +121,6 @@ TEST_F(DesktopSourceTest, CaptureShowsTheScreenWithItsWindows) {
     m_x.Destroy(win);
 }
 
-TEST_F(DesktopSourceTest, TheWallpaperIsPaintedWithoutTheWindows) {
-    m_x.SetWallpaper(0x102030, 0x405060);
-    const xcb_window_t win = m_x.MapWindow(0, 0, 300, 300, 0xFF0000);
-    DibSurface desktop(m_size.width(), m_size.height(), 24);
-    ASSERT_TRUE(desktop.PaintDesktopInto());
-    EXPECT_EQ(testutil::Get(desktop, 10, 10), RGB(0x10, 0x20, 0x30));
-    EXPECT_EQ(testutil::Get(desktop, m_size.width() / 2 + 1, 5), RGB(0x40, 0x50, 0x60));
-    m_x.Destroy(win);
-}
-
 TEST_F(DesktopSourceTest, WithoutAPublishedWallpaperTheDesktopIsBlack) {
     m_x.SetWallpaper(0x102030, 0x405060);
     m_x.RemoveWallpaperProperty();
@@ -161,65 +129,6 @@ TEST_F(DesktopSourceTest, WithoutAPublishedWallpaperTheDesktopIsBlack) {
     ASSERT_TRUE(desktop.PaintDesktopInto());
     EXPECT_EQ(testutil::Get(desktop, 0, 0), RGB(0, 0, 0));
     EXPECT_EQ(testutil::Get(desktop, 63, 47), RGB(0, 0, 0));
-}
-
-TEST_F(DesktopSourceTest, TheHostsScreenshotIsReadFromItsWindow) {
-    const xcb_window_t host = m_x.MapWindow(0, 0, 64, 48, 0x000000);
-    const X11Display display;
-    EXPECT_FALSE(display.HostScreenshot(static_cast<long>(host)));  // none left yet
-
-    const xcb_pixmap_t shot = m_x.MakePixmap(40, 30, 0x112233);
-    m_x.PaintPart(shot, 39, 29, 1, 1, 0xA0B0C0);
-    m_x.SetProperty(host, "_SCREENSAVER_SCREENSHOT", XCB_ATOM_PIXMAP, shot);
-    const std::optional<PlatformImage> image = display.HostScreenshot(static_cast<long>(host));
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 40);
-    EXPECT_EQ(image->height, 30);
-    EXPECT_EQ(image->pixels.front(), 0xFF112233u);
-    EXPECT_EQ(image->pixels.back(), 0xFFA0B0C0u);
-
-    // A property of another type, or one naming a pixmap that is gone, gives nothing.
-    m_x.SetProperty(host, "_SCREENSAVER_SCREENSHOT", XCB_ATOM_CARDINAL, shot);
-    EXPECT_FALSE(display.HostScreenshot(static_cast<long>(host)));
-    m_x.SetProperty(host, "_SCREENSAVER_SCREENSHOT", XCB_ATOM_PIXMAP, shot);
-    m_x.FreePixmap(shot);
-    EXPECT_FALSE(display.HostScreenshot(static_cast<long>(host)));
-    EXPECT_FALSE(display.HostScreenshot(0));
-    EXPECT_FALSE(display.HostScreenshot(0x7FFFFFFF));
-    m_x.Destroy(host);
-}
-
-TEST_F(DesktopSourceTest, AScreenshotStandsInForTheScreen) {
-    const xcb_window_t win = m_x.MapWindow(0, 0, 100, 100, 0x00FF00);  // what a grab would see
-    PlatformImage shot;
-    shot.width = 4;
-    shot.height = 3;
-    for (uint32_t i = 1; i <= 12; ++i) {  // never black: black is what lies outside
-        shot.pixels.push_back(0xFF000000u | i);
-    }
-    m_source.UseScreenshot(shot);
-    DibSurface screen(4, 3, 24);
-    ASSERT_TRUE(screen.CaptureScreen(0, 0));
-    EXPECT_EQ(testutil::Get(screen, 0, 0), RGB(0, 0, 1));
-    EXPECT_EQ(testutil::Get(screen, 3, 2), RGB(0, 0, 12));
-    EXPECT_EQ(testutil::Get(screen, 1, 1), RGB(0, 0, 6));
-
-    // From another point, black where the rectangle leaves the screenshot.
-    DibSurface offset(3, 3, 24);
-    offset.FillBytes(99);
-    ASSERT_TRUE(offset.CaptureScreen(2, 1));
-    EXPECT_EQ(testutil::Get(offset, 0, 0), RGB(0, 0, 7));
-    EXPECT_EQ(testutil::Get(offset, 1, 1), RGB(0, 0, 12));
-    EXPECT_EQ(testutil::Get(offset, 2, 0), RGB(0, 0, 0));
-    EXPECT_EQ(testutil::Get(offset, 0, 2), RGB(0, 0, 0));
-    DibSurface before(3, 3, 24);
-    ASSERT_TRUE(before.CaptureScreen(-2, -2));
-    EXPECT_EQ(testutil::Get(before, 2, 2), RGB(0, 0, 1));
-    EXPECT_EQ(testutil::Get(before, 1, 1), RGB(0, 0, 0));
-    DibSurface far(3, 3, 24);
-    ASSERT_TRUE(far.CaptureScreen(1 << 30, 1 << 30));
-    EXPECT_EQ(testutil::Get(far, 0, 0), RGB(0, 0, 0));
-    m_x.Destroy(win);
 }
 
 }  // namespace

@@ -9,11 +9,11 @@
 #include <QTabWidget>
 #include <QTranslator>
 
-#include "CVelvetfadeConfigDlg.h"
-#include "ColorTableMenu.h"
-#include "ImagingPlatform.h"
-#include "ProgramIcon.h"
-#include "QtDesktopSource.h"
+#include "config/CVelvetfadeConfigDlg.h"
+#include "config/ColorTableMenu.h"
+#include "config/ProgramIcon.h"
+#include "imaging/ImagingPlatform.h"
+#include "platform/QtDesktopSource.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
