@@ -257,12 +257,3 @@ first_look() {
     done
     fail "($1, $2) still shows $3 after $limit s"
 }
-
-# channel_near RRGGBB VALUE TOLERANCE: every channel of the colour within tolerance of VALUE.
-grey_near() {
-    local c=$1 v=$2 t=$3 ch
-    for ch in "${c:0:2}" "${c:2:2}" "${c:4:2}"; do
-        local n=$((16#$ch))
-        ((n >= v - t && n <= v + t)) || return 1
-    done
-}

@@ -216,4 +216,25 @@ TEST(SourceDepths, OneFourSixteenAndThirtyTwoBitPixels) {
     EXPECT_EQ(DrawRaw(8, 1, {1, 0, 0, 0}, BI_RLE8), (std::vector<COLORREF>{0}));
 }
 
+TEST(FillGradation, BlackToWhiteOn768RowsInSinglePrecision) {
+    DibSurface s(5, 768, 24);
+    ASSERT_TRUE(s.FillGradation(RGB(0, 0, 0), RGB(255, 255, 255), GRADATION_TOP_TO_BOTTOM));
+    EXPECT_EQ(Get(s, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(Get(s, 4, 384), RGB(127, 127, 127));
+    EXPECT_EQ(Get(s, 2, 767), RGB(254, 254, 254));
+    // Row by row: whole rows of one grey, never decreasing, each within one step of the ideal.
+    int previous = 0;
+    for (int y = 0; y < 768; ++y) {
+        const COLORREF c = Get(s, 0, y);
+        for (int x = 1; x < 5; ++x) {
+            ASSERT_EQ(Get(s, x, y), c) << "row " << y;
+        }
+        ASSERT_TRUE(GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c));
+        const int v = GetRValue(c);
+        ASSERT_GE(v, previous) << "row " << y;
+        ASSERT_LE(std::abs(v - y * 255 / 768), 1) << "row " << y;
+        previous = v;
+    }
+}
+
 }  // namespace
