@@ -11,7 +11,7 @@ public:
     void ParseParam(const char* pszParam, bool bFlag, bool bLast) override;
 
     bool m_bConfigure = false;
-    bool m_bSaver = false;  // recorded, never consulted: saver mode is the default anyway
+    bool m_bSaver = false;  // an explicit /s: wins over $XSCREENSAVER_WINDOW
     bool m_bPreview = false;
     long m_hPreviewParent = 0;
 

@@ -49,7 +49,3 @@ constexpr uint32_t PLACE_RANDOM_POSITION = 0;
 constexpr uint32_t PLACE_CENTER = 1;
 constexpr uint32_t PLACE_TILE = 2;
 constexpr uint32_t PLACE_STRETCH = 3;
-
-// Defaults the saver window puts into its record before loading.
-constexpr uint32_t SAVER_DEFAULT_EXIT_CONDITIONS = 0x13F;
-constexpr uint32_t SAVER_DEFAULT_FRAMES_PER_SECOND = 2;

@@ -25,9 +25,9 @@ void FillPattern(uint8_t* p, size_t n, uint8_t seed) {
 
 void BlendSurfaces(benchmark::State& state, Size size, int useMmx) {
     DibSurface src(size.width, size.height, 24), dst(size.width, size.height, 24);
-    src.m_bUseMmx = useMmx;
-    FillPattern(src.m_pBits, static_cast<size_t>(src.GetImageSize()), 1);
-    FillPattern(dst.m_pBits, static_cast<size_t>(dst.GetImageSize()), 2);
+    src.SetUseMmx(useMmx != 0);
+    FillPattern(src.Bits(), static_cast<size_t>(src.GetImageSize()), 1);
+    FillPattern(dst.Bits(), static_cast<size_t>(dst.GetImageSize()), 2);
     int level = 0;
     for (auto _ : state) {
         src.BlendInto(dst, level);

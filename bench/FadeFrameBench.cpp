@@ -13,11 +13,11 @@ void FadeFrame(benchmark::State& state, BenchSize size) {
     SettingsStore settings;
     StdRandom random;
     FadeShow show(
-        settings, [] { return 0u; }, random, size.width, size.height);
+        settings, ShowServices{}, [] { return 0u; }, random, size.width, size.height);
     for (int role = 0; role < FadeShow::SURFACE_COUNT; ++role) {
         DibSurface& surface = show.Surface(role);
         for (int i = 0; i < surface.GetImageSize(); ++i) {
-            surface.m_pBits[i] = static_cast<uint8_t>(i * (role + 3));
+            surface.Bits()[i] = static_cast<uint8_t>(i * (role + 3));
         }
     }
     // The window's image, in the same kind of memory as the program's (page-aligned).

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Fixtures.h"
-#include "imaging/DibSurface.h"
+#include "imaging/PictureFile.h"
 
 namespace {
 
@@ -31,12 +31,12 @@ const std::string& PhotoPath() {
 void JpegLoad(benchmark::State& state) {
     const std::string& path = PhotoPath();
     for (auto _ : state) {
-        DibSurface surface;
-        if (surface.LoadJpegFile(path.c_str()) != 1) {
+        LoadedPicture loaded = LoadJpegFile(path.c_str());
+        if (!loaded.Loaded()) {
             state.SkipWithError("the JPEG did not load");
             break;
         }
-        benchmark::DoNotOptimize(surface.m_pBits);
+        benchmark::DoNotOptimize(loaded.surface.Bits());
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "imaging/DesktopPictures.h"
 #include "platform/QtPaintTarget.h"
 
 AnimatedPicture::AnimatedPicture(QWidget* pParent) : QWidget(pParent) {
@@ -11,15 +12,16 @@ AnimatedPicture::AnimatedPicture(QWidget* pParent) : QWidget(pParent) {
 
 AnimatedPicture::~AnimatedPicture() = default;
 
-int AnimatedPicture::LoadPictures(unsigned nFirst, unsigned nSecond) {
+int AnimatedPicture::LoadPictures(BitmapResources& resources, unsigned nFirst, unsigned nSecond) {
     m_surfaces.clear();
     auto pFirst = std::make_unique<DibSurface>();
     auto pSecond = std::make_unique<DibSurface>();
-    if (!pFirst->LoadBitmapResource(nFirst, true) || !pSecond->LoadBitmapResource(nSecond, true) ||
+    if (!LoadBitmapResource(*pFirst, &resources, nFirst, true) ||
+        !LoadBitmapResource(*pSecond, &resources, nSecond, true) ||
         pFirst->GetWidth() != pSecond->GetWidth() || pFirst->GetHeight() != pSecond->GetHeight()) {
         return 0;
     }
-    auto pWork = std::make_unique<DibSurface>(*pFirst);
+    auto pWork = std::make_unique<DibSurface>(pFirst->Duplicate());
     m_surfaces.push_back(std::move(pFirst));
     m_surfaces.push_back(std::move(pSecond));
     m_surfaces.push_back(std::move(pWork));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/DibSurface.h"
+#include "imaging/ImagingPlatform.h"
 
 // The About page's picture: two 128 x 32 pictures cross-faded into each other, back and forth,
 // one step every timer tick.
@@ -16,9 +17,9 @@ public:
     explicit AnimatedPicture(QWidget* pParent = nullptr);
     ~AnimatedPicture() override;
 
-    // Loads the two bitmap resources and makes the work surface; 0 (and no surfaces) when one
+    // Loads the two embedded pictures and makes the work surface; 0 (and no surfaces) when one
     // cannot be loaded or their sizes differ.
-    int LoadPictures(unsigned nFirst, unsigned nSecond);
+    int LoadPictures(BitmapResources& resources, unsigned nFirst, unsigned nSecond);
     void ReplaceColor(COLORREF crKey, COLORREF crReplacement);
     void StartTimer(int nPeriodMs);
     void StopTimer();

@@ -8,9 +8,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
-#include "app/SettingsSlots.h"
 #include "app/SettingsStore.h"
+#include "app/SettingsView.h"
 
 CVelvetfadeConfigDlg::CVelvetfadeConfigDlg(QWidget* pParent) : QDialog(pParent) {
     setWindowTitle(Caption());
@@ -122,31 +123,47 @@ void CVelvetfadeConfigDlg::OnOK() {
     accept();
 }
 
+namespace {
+
+// Each box of the Details page and the exit bit it stands for, for loading and saving alike.
+constexpr std::pair<int CVelvetfadeConfigPage3::*, uint32_t> EXIT_BOXES[] = {
+    {&CVelvetfadeConfigPage3::m_bExitLeftButton, EXIT_LEFT_BUTTON},
+    {&CVelvetfadeConfigPage3::m_bExitRightButton, EXIT_RIGHT_BUTTON},
+    {&CVelvetfadeConfigPage3::m_bExitMouseMove, EXIT_MOUSE_MOVE},
+    {&CVelvetfadeConfigPage3::m_bExitKeyDown, EXIT_KEY_DOWN},
+    {&CVelvetfadeConfigPage3::m_bExitOtherApp, EXIT_OTHER_APP_ACTIVE},
+};
+
+// Each random box of the Mode page and its flag.
+constexpr std::pair<int CVelvetfadeConfigPage1::*, uint32_t> RANDOM_BOXES[] = {
+    {&CVelvetfadeConfigPage1::m_bRandomSingle, RANDOM_SINGLE_COLOR},
+    {&CVelvetfadeConfigPage1::m_bRandomGrad1, RANDOM_GRADATION_COLOR1},
+    {&CVelvetfadeConfigPage1::m_bRandomGrad2, RANDOM_GRADATION_COLOR2},
+    {&CVelvetfadeConfigPage1::m_bRandomOrder, RANDOM_ORDER},
+};
+
+}  // namespace
+
 void CVelvetfadeConfigDlg::LoadFrom(const SettingsStore& s) {
-    const auto slot = [&s](int n) { return s.GetDWordAt(n); };
-    m_page1.m_nMode = static_cast<int>(slot(SLOT_SCENE_KIND));
-    const uint32_t dwRandom = slot(SLOT_RANDOM_FLAGS);
-    m_page1.m_bRandomSingle = (dwRandom & RANDOM_SINGLE_COLOR) != 0 ? 1 : 0;
-    m_page1.m_bRandomGrad1 = (dwRandom & RANDOM_GRADATION_COLOR1) != 0 ? 1 : 0;
-    m_page1.m_bRandomGrad2 = (dwRandom & RANDOM_GRADATION_COLOR2) != 0 ? 1 : 0;
-    m_page1.m_bRandomOrder = (dwRandom & RANDOM_ORDER) != 0 ? 1 : 0;
-    m_page1.m_btnSingleColor.SetColor(slot(SLOT_SINGLE_COLOR));
-    m_page1.m_btnGradColor1.SetColor(slot(SLOT_GRADATION_COLOR1));
-    m_page1.m_btnGradColor2.SetColor(slot(SLOT_GRADATION_COLOR2));
-    m_page1.m_nPlacement = static_cast<int>(slot(SLOT_PICTURE_PLACEMENT));
-    m_page2.m_nFrameRate = static_cast<int>(slot(SLOT_FRAMES_PER_SECOND));
-    m_page2.m_nSmoothness = static_cast<int>(slot(SLOT_FADE_STEP));
-    m_page2.m_nInterval = static_cast<int>(slot(SLOT_INTERVAL_SECONDS));
-    const uint32_t dwExit = slot(SLOT_EXIT_CONDITIONS);
-    m_page3.m_bExitLeftButton = (dwExit & EXIT_LEFT_BUTTON) != 0 ? 1 : 0;
-    m_page3.m_bExitRightButton = (dwExit & EXIT_RIGHT_BUTTON) != 0 ? 1 : 0;
-    m_page3.m_bExitMouseMove = (dwExit & EXIT_MOUSE_MOVE) != 0 ? 1 : 0;
-    m_page3.m_bExitKeyDown = (dwExit & EXIT_KEY_DOWN) != 0 ? 1 : 0;
-    m_page3.m_bExitOtherApp = (dwExit & EXIT_OTHER_APP_ACTIVE) != 0 ? 1 : 0;
-    for (int i = FIRST_PICTURE_SLOT; i < s.GetStringCount(); ++i) {
+    const SettingsView v(s);
+    m_page1.m_nMode = static_cast<int>(v.SceneKind());
+    for (auto [box, flag] : RANDOM_BOXES) {
+        m_page1.*box = v.IsRandom(flag) ? 1 : 0;
+    }
+    m_page1.m_btnSingleColor.SetColor(v.SingleColor());
+    m_page1.m_btnGradColor1.SetColor(v.GradationColor1());
+    m_page1.m_btnGradColor2.SetColor(v.GradationColor2());
+    m_page1.m_nPlacement = v.PicturePlacement();
+    m_page2.m_nFrameRate = static_cast<int>(v.FramesPerSecond());
+    m_page2.m_nSmoothness = static_cast<int>(v.FadeStep());
+    m_page2.m_nInterval = static_cast<int>(v.IntervalSeconds());
+    for (auto [box, bit] : EXIT_BOXES) {
+        m_page3.*box = v.ExitsOn(bit) ? 1 : 0;
+    }
+    for (int i = 0; i < v.PictureCount(); ++i) {
         // Only a damaged file holds an entry longer than any path; it names no file, and it
         // would take seconds and hundreds of megabytes to show. It is left out.
-        const std::string& path = s.GetStringAt(i);
+        const std::string path = v.Picture(i);
         if (CVelvetfadeConfigPage1::AcceptsPath(path)) {
             m_page1.m_arrFiles.append(QString::fromStdString(path));
         }
@@ -156,10 +173,9 @@ void CVelvetfadeConfigDlg::LoadFrom(const SettingsStore& s) {
 void CVelvetfadeConfigDlg::SaveTo(SettingsStore& s) const {
     s.SetDWordAt(SLOT_SCENE_KIND, static_cast<uint32_t>(m_page1.m_nMode));
     uint32_t dwRandom = 0;
-    dwRandom |= m_page1.m_bRandomSingle != 0 ? RANDOM_SINGLE_COLOR : 0;
-    dwRandom |= m_page1.m_bRandomGrad1 != 0 ? RANDOM_GRADATION_COLOR1 : 0;
-    dwRandom |= m_page1.m_bRandomGrad2 != 0 ? RANDOM_GRADATION_COLOR2 : 0;
-    dwRandom |= m_page1.m_bRandomOrder != 0 ? RANDOM_ORDER : 0;
+    for (auto [box, flag] : RANDOM_BOXES) {
+        dwRandom |= m_page1.*box != 0 ? flag : 0;
+    }
     s.SetDWordAt(SLOT_RANDOM_FLAGS, dwRandom);
     s.SetDWordAt(SLOT_SINGLE_COLOR, m_page1.m_btnSingleColor.GetColor());
     s.SetDWordAt(SLOT_GRADATION_COLOR1, m_page1.m_btnGradColor1.GetColor());
@@ -168,15 +184,11 @@ void CVelvetfadeConfigDlg::SaveTo(SettingsStore& s) const {
     s.SetDWordAt(SLOT_FRAMES_PER_SECOND, static_cast<uint32_t>(m_page2.m_nFrameRate));
     s.SetDWordAt(SLOT_FADE_STEP, static_cast<uint32_t>(m_page2.m_nSmoothness));
     s.SetDWordAt(SLOT_INTERVAL_SECONDS, static_cast<uint32_t>(m_page2.m_nInterval));
-    // The middle button and the hidden cursor are always kept; bits 0-5 come from the boxes.
-    uint32_t dwExit = m_page3.m_bExitLeftButton != 0 ? 0x13F : 0x13D;
-    const auto setBit = [&dwExit](uint32_t bit, int on) {
-        dwExit = on != 0 ? (dwExit | bit) : (dwExit & ~bit);
-    };
-    setBit(EXIT_RIGHT_BUTTON, m_page3.m_bExitRightButton);
-    setBit(EXIT_MOUSE_MOVE, m_page3.m_bExitMouseMove);
-    setBit(EXIT_KEY_DOWN, m_page3.m_bExitKeyDown);
-    setBit(EXIT_OTHER_APP_ACTIVE, m_page3.m_bExitOtherApp);
+    // The exit conditions are rebuilt from the boxes: other stored bits do not survive.
+    uint32_t dwExit = EXIT_ALWAYS_STORED;
+    for (auto [box, bit] : EXIT_BOXES) {
+        dwExit |= m_page3.*box != 0 ? bit : 0;
+    }
     s.SetDWordAt(SLOT_EXIT_CONDITIONS, dwExit);
     s.SetStringCount(FIRST_PICTURE_SLOT);
     for (int i = 0; i < m_page1.m_arrFiles.size(); ++i) {

@@ -36,12 +36,6 @@ QString CVelvetfadeConfigPage1::Title() {
     return tr("Mode");
 }
 
-QString CVelvetfadeConfigPage1::TooManyFilesMessage() {
-    return tr(
-        "There are many selection files -- It elapsed \nand failed Please reduce the "
-        "number of selections \nand add again. ");
-}
-
 QStringList CVelvetfadeConfigPage1::FileDialogFilters() {
     // "text|patterns|text|patterns||" → "text (pattern pattern)"
     const QStringList parts = QString::fromLatin1(FILE_FILTER).split(QLatin1Char('|'));

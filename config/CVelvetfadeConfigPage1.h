@@ -72,9 +72,6 @@ public:
     static QStringList FileDialogFilters();
     // The page's title on its tab.
     static QString Title();
-    // Text of the too-many-files message. Our file dialog has no fixed-size buffer, so a large
-    // selection is always added and the message is never needed; it is kept for both languages.
-    static QString TooManyFilesMessage();
 
     // ---- members
     QListWidget* m_listFiles = nullptr;

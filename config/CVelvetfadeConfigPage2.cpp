@@ -1,4 +1,5 @@
 #include "config/CVelvetfadeConfigPage2.h"
+#include "app/SettingsView.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -45,7 +46,7 @@ bool CVelvetfadeConfigPage2::Create() {
         layout.Add(pGroup, 5, row.top, 230, 50);
 
         auto* pSlider = new QSlider(Qt::Horizontal, this);
-        pSlider->setRange(0, 100);  // the platform's default range until OnInitDialog sets its own
+        pSlider->setRange(0, 100);  // until Create() sets the real ranges, after the first exchange
         pSlider->setTickPosition(QSlider::TicksBothSides);
         pSlider->setAccessibleName(PlainText(pGroup->title()));
         Register(row.slider, pSlider);
@@ -99,16 +100,16 @@ bool CVelvetfadeConfigPage2::Create() {
     CentreControls(*this);
 
     m_bCreated = true;
-    // The first exchange happens before the ranges are set, as the page always did: a stored
+    // The first exchange happens before the ranges are set, so that a stored
     // 0 puts the frame-rate slider at 1 while its label still says 0.
     const QSignalBlocker b1(Slider(IDC_FRAME_RATE)), b2(Slider(IDC_SMOOTHNESS)),
         b3(Slider(IDC_INTERVAL));
     DoDataExchange(false);
-    Slider(IDC_FRAME_RATE)->setRange(1, 60);
+    Slider(IDC_FRAME_RATE)->setRange(FRAME_RATE_RANGE.nMin, FRAME_RATE_RANGE.nMax);
     Slider(IDC_FRAME_RATE)->setTickInterval(5);
-    Slider(IDC_SMOOTHNESS)->setRange(1, 20);
+    Slider(IDC_SMOOTHNESS)->setRange(FADE_STEP_RANGE.nMin, FADE_STEP_RANGE.nMax);
     Slider(IDC_SMOOTHNESS)->setTickInterval(1);
-    Slider(IDC_INTERVAL)->setRange(0, 60);
+    Slider(IDC_INTERVAL)->setRange(INTERVAL_RANGE.nMin, INTERVAL_RANGE.nMax);
     Slider(IDC_INTERVAL)->setTickInterval(5);
     ShowMembersInLabels();
     return true;

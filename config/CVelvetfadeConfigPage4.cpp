@@ -57,10 +57,12 @@ bool CVelvetfadeConfigPage4::Create() {
     CentreControls(*this);
 
     m_bCreated = true;
-    m_picture.LoadPictures(FIRST_PICTURE, SECOND_PICTURE);
+    m_picture.LoadPictures(m_resources, FIRST_PICTURE, SECOND_PICTURE);
     // The picture's magenta becomes whatever is painted behind it.
     const QColor behind = palette().color(backgroundRole());
-    m_picture.ReplaceColor(RGB(255, 0, 255), RGB(behind.red(), behind.green(), behind.blue()));
+    m_picture.ReplaceColor(RGB(255, 0, 255), RGB(static_cast<uint8_t>(behind.red()),
+                                                 static_cast<uint8_t>(behind.green()),
+                                                 static_cast<uint8_t>(behind.blue())));
     m_picture.StartTimer(TICK_MS);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "config/AnimatedPicture.h"
+#include "platform/QtDesktopSource.h"
 
 // The About page: the animated name, the version line and two lines about the maker. The
 // animation runs only while the page is the one in front.
@@ -26,6 +27,7 @@ public:
     void OnSetActive();
     void OnKillActive();
 
+    QtBitmapResources m_resources;  // the program's embedded pictures
     AnimatedPicture m_picture;
 
 private:

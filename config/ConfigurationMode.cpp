@@ -4,17 +4,13 @@
 
 #include "app/MessageSink.h"
 #include "app/ProfileStore.h"
-#include "app/SettingsSlots.h"
-#include "app/SettingsStore.h"
+#include "app/SettingsView.h"
 #include "config/CVelvetfadeConfigDlg.h"
 
 void RunConfigurationMode(ProfileStore& profile, MessageSink& messages,
                           const std::function<bool(CVelvetfadeConfigDlg&)>& runSheet) {
     SettingsStore settings;
-    settings.SetDWordAt(SLOT_EXIT_CONDITIONS, 0x13F);
-    settings.SetDWordAt(SLOT_FRAMES_PER_SECOND, 5);
-    settings.SetDWordAt(SLOT_FADE_STEP, 1);
-    settings.SetDWordAt(SLOT_INTERVAL_SECONDS, 10);
+    PutSheetDefaults(settings);
     settings.ExchangeProfile(profile, true);
 
     CVelvetfadeConfigDlg sheet;

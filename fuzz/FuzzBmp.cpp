@@ -1,5 +1,5 @@
 #include "FuzzCommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return fuzzing::RunLoader(data, size, &DibSurface::LoadBmpFile);
+    return fuzzing::RunLoader(data, size, LoadBmpFile);
 }

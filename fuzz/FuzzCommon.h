@@ -1,8 +1,8 @@
 #pragma once
 
 // What every fuzz target shares: the input as a file (an in-memory one, so nothing touches the
-// disk), message boxes that are only counted, and a full read of whatever was loaded so that
-// the sanitizers see any size that does not match its buffer.
+// disk) and a full read of whatever was loaded, so that the sanitizers see any size that does
+// not match its buffer.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -10,17 +10,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/MessageSink.h"
-#include "imaging/DibSurface.h"
-#include "imaging/ImagingPlatform.h"
+#include <functional>
+
+#include "imaging/PictureFile.h"
 
 namespace fuzzing {
-
-class CountingSink : public MessageSink {
-public:
-    void ShowMessage(const std::string&, const std::string&) override { ++count; }
-    int count = 0;
-};
 
 // The bytes as a regular file, named by a path the loaders open like any other.
 class MemoryFile {
@@ -57,30 +51,25 @@ inline void Exercise(DibSurface& surface) {
     unsigned sum = 0;
     for (int row : {0, rows / 2, rows - 1}) {
         for (int i = 0; i < stride; ++i) {
-            sum += surface.m_pBits[static_cast<size_t>(row) * stride + i];
+            sum += surface.Bits()[static_cast<size_t>(row) * stride + i];
         }
     }
     DibSurface target(64, 48, 24);
-    surface.DrawTo(*target.m_hMemDC, 3, 2);
-    surface.StretchDrawTo(*target.m_hMemDC, 0, 0, 64, 48, true, true);
+    surface.DrawTo(*target.MemDC(), 3, 2);
+    surface.StretchDrawTo(*target.MemDC(), 0, 0, 64, 48, true, true);
     asm volatile("" : : "r"(sum));
 }
 
-// One input through one loader: as a file, with message boxes counted, then exercised.
-inline int RunLoader(const uint8_t* data, size_t size, int (DibSurface::*load)(const char*),
-                     PictureDecoder* pDecoder = nullptr) {
-    static CountingSink sink;
-    ImagingPlatform platform;
-    platform.messages = &sink;
-    platform.pictures = pDecoder;
-    ScopedImagingPlatform scope(platform);
+// One input through one loader, as a file, then exercised.
+inline int RunLoader(const uint8_t* data, size_t size,
+                     const std::function<LoadedPicture(const char*)>& load) {
     MemoryFile file(data, size);
     if (!file.IsOpen()) {
         return 0;
     }
-    DibSurface surface;
-    if ((surface.*load)(file.Path()) == 1) {
-        Exercise(surface);
+    LoadedPicture loaded = load(file.Path());
+    if (loaded.Loaded()) {
+        Exercise(loaded.surface);
     }
     return 0;
 }

@@ -3,5 +3,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QtPictureDecoder decoder(96, 96);
-    return fuzzing::RunLoader(data, size, &DibSurface::LoadPictureFile, &decoder);
+    return fuzzing::RunLoader(data, size,
+                              [](const char* path) { return LoadPictureFile(path, &decoder); });
 }

@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageSink.h"
 #include "imaging/DibSurface.h"
 #include "imaging/FileInput.h"
-#include "imaging/ImagingPlatform.h"
+#include "imaging/PictureFile.h"
 #include "imaging/SurfaceLimits.h"
 
 namespace {
@@ -25,12 +24,8 @@ uint32_t U32(const uint8_t* p) {
     return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
 }
 
-// The framework's report of a file exception: the reason, in a message box.
-void ReportReadError(const char* pszPath, int nError) {
-    MessageSink* pSink = ImagingPlatform::Current().messages;
-    if (pSink == nullptr) {
-        return;
-    }
+// A file that exists but cannot be read: the reason, for a message box.
+PictureMessage ReadError(const char* pszPath, int nError) {
     std::string strText = "An error occurred while reading ";
     strText += pszPath;
     if (nError != 0) {
@@ -38,20 +33,26 @@ void ReportReadError(const char* pszPath, int nError) {
         strText += std::strerror(nError);
     }
     strText += '.';
-    pSink->ShowMessage("Velvetfade", strText);
+    return {"Velvetfade", strText};
 }
 
 // Reads exactly n bytes at the current position: 1 done, 0 short (no message), -1 read error
-// (reported).
-int ReadBlock(InputFile& file, void* pBuffer, size_t n, const char* pszPath) {
+// (its reason in message).
+int ReadBlock(InputFile& file, void* pBuffer, size_t n, const char* pszPath,
+              std::optional<PictureMessage>& message) {
     if (file.ReadExactly(pBuffer, n)) {
         return 1;
     }
     if (errno != 0) {
-        ReportReadError(pszPath, errno);
+        message = ReadError(pszPath, errno);
         return -1;
     }
     return 0;
+}
+
+LoadedPicture Failed(LoadedPicture&& result) {
+    result.surface.Release();
+    return std::move(result);
 }
 
 struct BmpInfo {
@@ -133,30 +134,32 @@ bool DecodeRle(const uint8_t* pData, size_t nData, bool bNibbles, uint8_t* pBits
 
 }  // namespace
 
-int DibSurface::LoadBmpFile(const char* pszPath) {
+LoadedPicture LoadBmpFile(const char* pszPath) {
+    LoadedPicture result;
+    DibSurface& surface = result.surface;
     InputFile file(pszPath);
     if (!file.IsOpen()) {
-        return 0;
+        return Failed(std::move(result));
     }
     uint8_t fileHeader[14];
-    if (ReadBlock(file, fileHeader, sizeof(fileHeader), pszPath) != 1 || fileHeader[0] != 'B' ||
-        fileHeader[1] != 'M') {
-        return 0;
+    if (ReadBlock(file, fileHeader, sizeof(fileHeader), pszPath, result.message) != 1 ||
+        fileHeader[0] != 'B' || fileHeader[1] != 'M') {
+        return Failed(std::move(result));
     }
     const uint32_t dwPixelOffset = U32(fileHeader + 10);
 
     // The info header: its size first, then the rest of it.
     uint8_t header[124] = {};
-    if (ReadBlock(file, header, 4, pszPath) != 1) {
-        return 0;
+    if (ReadBlock(file, header, 4, pszPath, result.message) != 1) {
+        return Failed(std::move(result));
     }
     BmpInfo info;
     info.headerSize = U32(header);
     if (info.headerSize != 12 && (info.headerSize < 40 || info.headerSize > sizeof(header))) {
-        return 0;
+        return Failed(std::move(result));
     }
-    if (ReadBlock(file, header + 4, info.headerSize - 4, pszPath) != 1) {
-        return 0;
+    if (ReadBlock(file, header + 4, info.headerSize - 4, pszPath, result.message) != 1) {
+        return Failed(std::move(result));
     }
     if (info.headerSize == 12) {
         info.coreHeader = true;
@@ -183,7 +186,7 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
                          (info.bitCount == 16 || info.bitCount == 32));
     if (!bValid || (bRle && bTopDown) ||
         !IsSupportedSurfaceSize(info.width, nRows, info.bitCount)) {
-        return 0;
+        return Failed(std::move(result));
     }
 
     // Bit-field masks: inside a header of 52 bytes or more, else right after it.
@@ -197,8 +200,8 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
         } else {
             const size_t nMaskBytes = c == BI_ALPHABITFIELDS ? 16 : 12;
             uint8_t masks[16];
-            if (ReadBlock(file, masks, nMaskBytes, pszPath) != 1) {
-                return 0;
+            if (ReadBlock(file, masks, nMaskBytes, pszPath, result.message) != 1) {
+                return Failed(std::move(result));
             }
             for (int k = 0; k < 3; ++k) {
                 info.masks[k] = U32(masks + 4 * k);
@@ -213,8 +216,9 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
         info.colorsUsed > 0 && info.colorsUsed < nFullPalette ? info.colorsUsed : nFullPalette;
     const uint32_t nEntrySize = info.coreHeader ? 3 : 4;
     std::vector<uint8_t> palette(static_cast<size_t>(nEntries) * nEntrySize);
-    if (!palette.empty() && ReadBlock(file, palette.data(), palette.size(), pszPath) != 1) {
-        return 0;
+    if (!palette.empty() &&
+        ReadBlock(file, palette.data(), palette.size(), pszPath, result.message) != 1) {
+        return Failed(std::move(result));
     }
     offset += palette.size();
 
@@ -231,12 +235,12 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
     const uint64_t nImageBytes = static_cast<uint64_t>(DibRowStride(info.width, info.bitCount)) *
                                  static_cast<uint64_t>(nRows);
     if (!bRle && offset + nImageBytes > file.Length()) {
-        return 0;
+        return Failed(std::move(result));
     }
-    if (!Create(info.width, static_cast<int>(nRows), info.bitCount)) {
-        return 0;
+    if (!surface.Create(info.width, static_cast<int>(nRows), info.bitCount)) {
+        return Failed(std::move(result));
     }
-    BITMAPINFOHEADER& h = m_pInfo->bmiHeader;
+    BITMAPINFOHEADER& h = surface.Info()->bmiHeader;
     if (bClassic) {
         // The file's own 40 bytes become the surface's header.
         std::memcpy(&h, header, sizeof(BITMAPINFOHEADER));
@@ -245,28 +249,28 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
         h.biYPelsPerMeter = info.yPelsPerMeter;
         h.biClrUsed = bRle ? 0 : info.colorsUsed;
     }
-    std::memset(m_pInfo->bmiColors, 0, sizeof(m_pInfo->bmiColors));
+    std::memset(surface.Info()->bmiColors, 0, sizeof(surface.Info()->bmiColors));
     for (uint32_t k = 0; k < nEntries; ++k) {
         const uint8_t* p = palette.data() + static_cast<size_t>(k) * nEntrySize;
-        m_pInfo->bmiColors[k] = RGBQUAD{p[0], p[1], p[2], 0};
+        surface.Info()->bmiColors[k] = RGBQUAD{p[0], p[1], p[2], 0};
     }
     if (info.hasMasks) {
         h.biCompression = BI_BITFIELDS;
-        std::memcpy(m_pInfo->bmiColors, info.masks, sizeof(info.masks));
+        std::memcpy(surface.Info()->bmiColors, info.masks, sizeof(info.masks));
     }
 
     if (!file.Seek(offset)) {
-        return 0;
+        return Failed(std::move(result));
     }
-    const size_t nImage = static_cast<size_t>(GetImageSize());
+    const size_t nImage = static_cast<size_t>(surface.GetImageSize());
     if (!bRle) {
-        if (ReadBlock(file, m_pBits, nImage, pszPath) != 1) {
-            return 0;
+        if (ReadBlock(file, surface.Bits(), nImage, pszPath, result.message) != 1) {
+            return Failed(std::move(result));
         }
         if (bTopDown) {
-            FlipRows();
+            surface.FlipRows();
         }
-        return 1;
+        return result;
     }
 
     // Compressed rows: the rest of the file, within what a picture of this size could need.
@@ -274,13 +278,14 @@ int DibSurface::LoadBmpFile(const char* pszPath) {
     const size_t nData = static_cast<size_t>(std::min<uint64_t>(
         nAvailable, std::min<uint64_t>(2 * uint64_t{nImage} + 4096, MAX_SURFACE_BYTES)));
     std::vector<uint8_t> data(nData);
-    if (nData > 0 && ReadBlock(file, data.data(), nData, pszPath) != 1) {
-        return 0;
+    if (nData > 0 && ReadBlock(file, data.data(), nData, pszPath, result.message) != 1) {
+        return Failed(std::move(result));
     }
     h.biCompression = BI_RGB;
     h.biSizeImage = static_cast<uint32_t>(nImage);
-    return DecodeRle(data.data(), nData, c == BI_RLE4, m_pBits, info.width, static_cast<int>(nRows),
-                     static_cast<size_t>(GetRowStride()))
-               ? 1
-               : 0;
+    if (!DecodeRle(data.data(), nData, c == BI_RLE4, surface.Bits(), info.width,
+                   static_cast<int>(nRows), static_cast<size_t>(surface.GetRowStride()))) {
+        return Failed(std::move(result));
+    }
+    return result;
 }

@@ -264,12 +264,6 @@ DibSection* DeviceContext::SelectBitmap(DibSection* pSection) {
     return pOld;
 }
 
-int DeviceContext::SetStretchBltMode(int nMode) {
-    const int old = m_stretchMode;
-    m_stretchMode = nMode;
-    return old;
-}
-
 Pen DeviceContext::SelectPen(const Pen& pen) {
     const Pen old = m_pen;
     m_pen = pen;

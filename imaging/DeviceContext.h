@@ -85,8 +85,9 @@ public:
     }
     int ViewportX() const { return m_viewportX; }
     int ViewportY() const { return m_viewportY; }
-    int SetStretchBltMode(int nMode);
-    int GetStretchBltMode() const { return m_stretchMode; }
+    // Every transfer drops what a reduction leaves out (COLORONCOLOR) whatever the mode, so
+    // the mode is not kept; the callers still ask for it, as they would of any device.
+    static int SetStretchBltMode(int /*nMode*/) { return COLORONCOLOR; }
 
     Pen SelectPen(const Pen& pen);
     Brush SelectBrush(const Brush& brush);
@@ -124,7 +125,6 @@ private:
     DibSection* m_pSection = nullptr;
     int m_viewportX = 0;
     int m_viewportY = 0;
-    int m_stretchMode = BLACKONWHITE;
     Pen m_pen;
     Brush m_brush;
     int m_curX = 0;

@@ -11,7 +11,6 @@
 #include <new>
 #include <vector>
 
-#include "app/ProfileStore.h"
 #include "imaging/Blend.h"
 #include "imaging/ImagingPlatform.h"
 #include "imaging/SurfaceLimits.h"
@@ -28,50 +27,35 @@ bool IsSupportedSurfaceSize(int64_t width, int64_t height, int64_t bitCount) {
     return DibRowStride(width, bitCount) * rows <= MAX_SURFACE_BYTES;
 }
 
-namespace {
-
 bool ProcessorHasMmx() {
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
     return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (edx & (1u << 23)) != 0;
 }
 
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-DibSurface::DibSurface() {
-    ReadMmxSwitch();
-}
-
-DibSurface::DibSurface(int nWidth, int nHeight, int nBitCount) : DibSurface() {
+DibSurface::DibSurface(int nWidth, int nHeight, int nBitCount) {
     Create(nWidth, nHeight, nBitCount);
-}
-
-DibSurface::DibSurface(const DibSurface& source) : DibSurface() {
-    if (source.m_pInfo != nullptr &&
-        Create(source.GetWidth(), source.GetHeight(), source.GetBitCount())) {
-        source.CopyPixelsTo(*this);
-    }
 }
 
 DibSurface::~DibSurface() {
     Release();
 }
 
-void DibSurface::ReadMmxSwitch() {
-    ProfileStore* pProfile = ImagingPlatform::Current().profile;
-    const uint32_t dwSwitch =
-        pProfile != nullptr ? pProfile->GetProfileInt("Technology", "MMX", 1) : 1;
-    if (dwSwitch == 1 && ProcessorHasMmx()) {
-        m_bUseMmx = 1;
+DibSurface DibSurface::Duplicate() const {
+    DibSurface copy;
+    copy.m_bUseMmx = m_bUseMmx;
+    if (m_pInfo != nullptr && copy.Create(GetWidth(), GetHeight(), GetBitCount())) {
+        CopyPixelsTo(copy);
     }
+    return copy;
 }
 
 bool DibSurface::Create(int nWidth, int nHeight, int nBitCount) {
     Release();
 
-    m_pInfo = static_cast<BITMAPINFO*>(std::calloc(1, sizeof(BITMAPINFO)));
+    m_pInfo.reset(new (std::nothrow) BITMAPINFO{});
     if (m_pInfo == nullptr) {
         return false;
     }
@@ -89,36 +73,27 @@ bool DibSurface::Create(int nWidth, int nHeight, int nBitCount) {
         const auto v = static_cast<uint8_t>(i);
         m_pInfo->bmiColors[i] = RGBQUAD{v, v, v, 0};
     }
-
-    m_hMemDC = new (std::nothrow) DeviceContext;
-    if (m_hMemDC == nullptr || !bSupported) {
+    if (!bSupported) {
         return false;
     }
-    std::unique_ptr<DibSection> pSection = DibSection::Create(*m_pInfo);
-    if (!pSection) {
+    m_pDC.reset(new (std::nothrow) DeviceContext);
+    m_pSection = DibSection::Create(*m_pInfo);
+    if (m_pDC == nullptr || m_pSection == nullptr) {
+        m_pDC.reset();
+        m_pSection.reset();
         return false;
     }
-    m_hBitmap = pSection.release();
-    m_pBits = m_hBitmap->Bits();
-    m_hOldBitmap = m_hMemDC->SelectBitmap(m_hBitmap);
+    m_pDC->SelectBitmap(m_pSection.get());
     return true;
 }
 
 void DibSurface::Release() {
-    if (m_hMemDC != nullptr) {
-        if (m_hBitmap != nullptr) {
-            m_hMemDC->SelectBitmap(m_hOldBitmap);
-            delete m_hBitmap;
-            m_hBitmap = nullptr;
-        }
-        delete m_hMemDC;
-        m_hMemDC = nullptr;
+    if (m_pDC != nullptr) {
+        m_pDC->SelectBitmap(nullptr);
     }
-    if (m_pInfo != nullptr) {
-        std::free(m_pInfo);
-        m_pInfo = nullptr;
-        m_pBits = nullptr;
-    }
+    m_pDC.reset();
+    m_pSection.reset();
+    m_pInfo.reset();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -158,7 +133,7 @@ int DibSurface::GetHeaderSize() const {
 }
 
 bool DibSurface::SameGeometry(const DibSurface& other) const {
-    return m_pBits != nullptr && other.m_pBits != nullptr && GetWidth() == other.GetWidth() &&
+    return Bits() != nullptr && other.Bits() != nullptr && GetWidth() == other.GetWidth() &&
            GetHeight() == other.GetHeight() && GetBitCount() == other.GetBitCount();
 }
 
@@ -166,28 +141,28 @@ bool DibSurface::CopyPixelsTo(DibSurface& dest) const {
     if (!SameGeometry(dest)) {
         return false;
     }
-    if (dest.m_pBits != m_pBits) {
-        std::memcpy(dest.m_pBits, m_pBits, static_cast<size_t>(GetImageSize()));
+    if (dest.Bits() != Bits()) {
+        std::memcpy(dest.Bits(), Bits(), static_cast<size_t>(GetImageSize()));
     }
     return true;
 }
 
 void DibSurface::FillBytes(int nValue) {
-    if (m_pBits != nullptr) {
-        std::memset(m_pBits, nValue & 0xFF, static_cast<size_t>(GetImageSize()));
+    if (Bits() != nullptr) {
+        std::memset(Bits(), nValue & 0xFF, static_cast<size_t>(GetImageSize()));
     }
 }
 
 void DibSurface::FlipRows() {
-    if (m_pBits == nullptr) {
+    if (Bits() == nullptr) {
         return;
     }
     const size_t stride = static_cast<size_t>(GetRowStride());
     const int nHeight = GetHeight();
     std::vector<uint8_t> scratch(stride);
     for (int i = 0; i < nHeight / 2; ++i) {
-        uint8_t* pTop = m_pBits + static_cast<size_t>(i) * stride;
-        uint8_t* pBottom = m_pBits + static_cast<size_t>(nHeight - 1 - i) * stride;
+        uint8_t* pTop = Bits() + static_cast<size_t>(i) * stride;
+        uint8_t* pBottom = Bits() + static_cast<size_t>(nHeight - 1 - i) * stride;
         std::memcpy(scratch.data(), pTop, stride);
         std::memcpy(pTop, pBottom, stride);
         std::memcpy(pBottom, scratch.data(), stride);
@@ -195,13 +170,13 @@ void DibSurface::FlipRows() {
 }
 
 void DibSurface::SwapRedBlue() {
-    if (m_pBits == nullptr || GetBitCount() != 24) {
+    if (Bits() == nullptr || GetBitCount() != 24) {
         return;
     }
     const size_t stride = static_cast<size_t>(GetRowStride());
     const int nWidth = GetWidth();
     for (int y = 0; y < GetHeight(); ++y) {
-        uint8_t* p = m_pBits + static_cast<size_t>(y) * stride;
+        uint8_t* p = Bits() + static_cast<size_t>(y) * stride;
         for (int x = 0; x < nWidth; ++x, p += 3) {
             std::swap(p[0], p[2]);
         }
@@ -217,10 +192,10 @@ bool DibSurface::BlendOver(const DibSurface& base, DibSurface& out, int nLevel) 
         return false;
     }
     const auto n = static_cast<size_t>(GetImageSize());
-    if (m_bUseMmx == 1) {
-        blend::Mix128(m_pBits, base.m_pBits, out.m_pBits, n, nLevel, blend::BestIsa());
+    if (m_bUseMmx) {
+        blend::Mix128(Bits(), base.Bits(), out.Bits(), n, nLevel, blend::BestIsa());
     } else {
-        blend::Mix100(m_pBits, base.m_pBits, out.m_pBits, n, nLevel, blend::BestIsa());
+        blend::Mix100(Bits(), base.Bits(), out.Bits(), n, nLevel, blend::BestIsa());
     }
     return true;
 }
@@ -236,14 +211,13 @@ bool DibSurface::BlendOverTo32(const DibSurface& base, const PixelTarget& target
     const auto width = static_cast<size_t>(GetWidth());
     const int nHeight = GetHeight();
     const blend::Isa isa = blend::BestIsa();
-    const auto mix = m_bUseMmx == 1 ? blend::Mix128To32 : blend::Mix100To32;
+    const auto mix = m_bUseMmx ? blend::Mix128To32 : blend::Mix100To32;
     // Our rows are bottom-up and the target's top-down, so one of the two is walked backwards.
     // Let it be the target: the processor follows reads that run forwards through memory far
     // better, and the stores around the cache do not care.
     for (int r = 0; r < nHeight; ++r) {
         const size_t offset = static_cast<size_t>(r) * stride;
-        mix(m_pBits + offset, base.m_pBits + offset, target.Row(nHeight - 1 - r), width, nLevel,
-            isa);
+        mix(Bits() + offset, base.Bits() + offset, target.Row(nHeight - 1 - r), width, nLevel, isa);
     }
     blend::StoreFence();
     return true;
@@ -253,29 +227,29 @@ bool DibSurface::BlendOverTo32(const DibSurface& base, const PixelTarget& target
 // Transfers
 
 int DibSurface::DrawTo(DeviceContext& dc, int x, int y) {
-    if (m_pBits == nullptr) {
+    if (Bits() == nullptr) {
         return 0;
     }
-    m_hMemDC->SetViewportOrg(0, 0);
+    m_pDC->SetViewportOrg(0, 0);
     dc.SetStretchBltMode(COLORONCOLOR);
     const int w = GetWidth(), h = GetHeight();
-    return dc.StretchDIBits(x, y, w, h, 0, 0, w, h, m_pBits, *m_pInfo);
+    return dc.StretchDIBits(x, y, w, h, 0, 0, w, h, Bits(), *m_pInfo);
 }
 
 bool DibSurface::BlitTo(DeviceContext& dc, int x, int y) {
-    if (m_hBitmap == nullptr) {
+    if (m_pSection == nullptr) {
         return false;
     }
-    m_hMemDC->SetViewportOrg(0, 0);
-    return dc.BitBlt(x, y, GetWidth(), GetHeight(), *m_hMemDC, 0, 0);
+    m_pDC->SetViewportOrg(0, 0);
+    return dc.BitBlt(x, y, GetWidth(), GetHeight(), *m_pDC, 0, 0);
 }
 
 bool DibSurface::StretchTo(DeviceContext& dc, int left, int top, int right, int bottom,
                            bool bKeepProportions) {
-    if (m_hBitmap == nullptr) {
+    if (m_pSection == nullptr) {
         return false;
     }
-    m_hMemDC->SetViewportOrg(0, 0);
+    m_pDC->SetViewportOrg(0, 0);
     dc.SetStretchBltMode(COLORONCOLOR);
     const int64_t w = GetWidth(), h = GetHeight();
     int64_t W = int64_t{right} - left, H = int64_t{bottom} - top;
@@ -290,16 +264,16 @@ bool DibSurface::StretchTo(DeviceContext& dc, int left, int top, int right, int 
         H > std::numeric_limits<int>::max()) {
         return false;
     }
-    return dc.StretchBlt(left, top, static_cast<int>(W), static_cast<int>(H), *m_hMemDC, 0, 0,
+    return dc.StretchBlt(left, top, static_cast<int>(W), static_cast<int>(H), *m_pDC, 0, 0,
                          static_cast<int>(w), static_cast<int>(h));
 }
 
 int DibSurface::StretchDrawTo(DeviceContext& dc, int left, int top, int right, int bottom,
                               bool bKeepProportions, bool bCenter) {
-    if (m_pBits == nullptr) {
+    if (Bits() == nullptr) {
         return 0;
     }
-    m_hMemDC->SetViewportOrg(0, 0);
+    m_pDC->SetViewportOrg(0, 0);
     dc.SetStretchBltMode(COLORONCOLOR);
     const int64_t w = GetWidth(), h = GetHeight();
     const int64_t W = int64_t{right} - left, H = int64_t{bottom} - top;
@@ -321,18 +295,18 @@ int DibSurface::StretchDrawTo(DeviceContext& dc, int left, int top, int right, i
     }
     return dc.StretchDIBits(static_cast<int>(x), static_cast<int>(y), static_cast<int>(dw),
                             static_cast<int>(dh), 0, 0, static_cast<int>(w), static_cast<int>(h),
-                            m_pBits, *m_pInfo);
+                            Bits(), *m_pInfo);
 }
 
 bool DibSurface::TileInto(DibSurface& target) {
-    if (m_pBits == nullptr || target.m_hMemDC == nullptr) {
+    if (Bits() == nullptr || target.MemDC() == nullptr) {
         return true;
     }
     const int w = GetWidth(), h = GetHeight();
     const int W = target.GetWidth(), H = target.GetHeight();
     for (int i = 0; i < H / h + 1; ++i) {
         for (int j = 0; j < W / w + 1; ++j) {
-            DrawTo(*target.m_hMemDC, j * w, i * h);
+            DrawTo(*target.MemDC(), j * w, i * h);
         }
     }
     return true;
@@ -342,7 +316,7 @@ bool DibSurface::TileInto(DibSurface& target) {
 // Painting
 
 bool DibSurface::FillGradation(COLORREF crFirst, COLORREF crSecond, int nDirection) {
-    if (m_hMemDC == nullptr) {
+    if (m_pDC == nullptr) {
         return true;
     }
     int n = 0;
@@ -363,20 +337,20 @@ bool DibSurface::FillGradation(COLORREF crFirst, COLORREF crSecond, int nDirecti
         static_cast<float>(GetBValue(crSecond) - GetBValue(crFirst)) / static_cast<float>(n);
 
     const int w = GetWidth(), h = GetHeight();
-    const Pen oldPen = m_hMemDC->CurrentPen();
+    const Pen oldPen = m_pDC->CurrentPen();
     for (int i = 0; i < n; ++i) {
         const COLORREF crLine = RGB(static_cast<uint8_t>(static_cast<int>(fRed)),
                                     static_cast<uint8_t>(static_cast<int>(fGreen)),
                                     static_cast<uint8_t>(static_cast<int>(fBlue)));
-        m_hMemDC->SelectPen(Pen{crLine, false});
+        m_pDC->SelectPen(Pen{crLine, false});
         if (nDirection == GRADATION_TOP_TO_BOTTOM) {
-            m_hMemDC->MoveTo(0, i);
-            m_hMemDC->LineTo(w, i);
+            m_pDC->MoveTo(0, i);
+            m_pDC->LineTo(w, i);
         } else {
-            m_hMemDC->MoveTo(i, 0);
-            m_hMemDC->LineTo(i, h);
+            m_pDC->MoveTo(i, 0);
+            m_pDC->LineTo(i, h);
         }
-        m_hMemDC->SelectPen(oldPen);
+        m_pDC->SelectPen(oldPen);
         fRed += fStepRed;
         fGreen += fStepGreen;
         fBlue += fStepBlue;
@@ -385,7 +359,7 @@ bool DibSurface::FillGradation(COLORREF crFirst, COLORREF crSecond, int nDirecti
 }
 
 bool DibSurface::DrawPlatformImage(const PlatformImage& image) {
-    if (!image.IsValid() || m_hMemDC == nullptr) {
+    if (!image.IsValid() || m_pDC == nullptr) {
         return false;
     }
     // The platform's pixels are top-down 32-bit blue, green, red, alpha in memory.
@@ -396,56 +370,9 @@ bool DibSurface::DrawPlatformImage(const PlatformImage& image) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    m_hMemDC->SetViewportOrg(0, 0);
-    return m_hMemDC->StretchDIBits(0, 0, image.width, image.height, 0, 0, image.width, image.height,
-                                   reinterpret_cast<const uint8_t*>(image.pixels.data()), info) > 0;
-}
-
-bool DibSurface::CaptureScreen(int x, int y) {
-    DesktopSource* pDesktop = ImagingPlatform::Current().desktop;
-    if (pDesktop == nullptr || m_pBits == nullptr) {
-        return true;
-    }
-    if (auto image = pDesktop->CaptureScreen(x, y, GetWidth(), GetHeight())) {
-        DrawPlatformImage(*image);
-    }
-    return true;
-}
-
-bool DibSurface::PaintDesktopInto() {
-    if (m_pBits == nullptr) {
-        return false;
-    }
-    DesktopSource* pDesktop = ImagingPlatform::Current().desktop;
-    std::optional<PlatformImage> image;
-    if (pDesktop != nullptr) {
-        image = pDesktop->DesktopPicture(GetWidth(), GetHeight());
-    }
-    // No readable wallpaper: the desktop is plain black.
-    if (!image || !DrawPlatformImage(*image)) {
-        m_hMemDC->FillSolidRect(0, 0, GetWidth(), GetHeight(), RGB(0, 0, 0));
-    }
-    return true;
-}
-
-bool DibSurface::LoadBitmapResource(unsigned nId, bool bCreate) {
-    BitmapResources* pResources = ImagingPlatform::Current().resources;
-    if (pResources == nullptr) {
-        return false;
-    }
-    const std::optional<PlatformImage> image = pResources->LoadBitmap(nId);
-    if (!image || !image->IsValid()) {
-        return false;
-    }
-    if (bCreate && !Create(image->width, image->height, 24)) {
-        return false;
-    }
-    if (m_pBits == nullptr) {
-        return false;
-    }
-    FillBytes(255);
-    DrawPlatformImage(*image);
-    return true;
+    m_pDC->SetViewportOrg(0, 0);
+    return m_pDC->StretchDIBits(0, 0, image.width, image.height, 0, 0, image.width, image.height,
+                                reinterpret_cast<const uint8_t*>(image.pixels.data()), info) > 0;
 }
 
 bool DibSurface::ReplaceColor(COLORREF crFrom, COLORREF crTo) {
@@ -454,13 +381,13 @@ bool DibSurface::ReplaceColor(COLORREF crFrom, COLORREF crTo) {
     }
     const uint8_t r0 = GetRValue(crFrom), g0 = GetGValue(crFrom), b0 = GetBValue(crFrom);
     const uint8_t r1 = GetRValue(crTo), g1 = GetGValue(crTo), b1 = GetBValue(crTo);
-    if (GetBitCount() == 24 && m_pBits != nullptr) {
+    if (GetBitCount() == 24 && Bits() != nullptr) {
         // biSizeImage may come from a file; never walk past the buffer.
         const size_t n =
             std::min<size_t>(m_pInfo->bmiHeader.biSizeImage, static_cast<size_t>(GetImageSize())) /
             3 * 3;
         for (size_t i = 0; i < n; i += 3) {
-            uint8_t* p = m_pBits + i;
+            uint8_t* p = Bits() + i;
             if (p[0] == b0 && p[1] == g0 && p[2] == r0) {
                 p[0] = b1;
                 p[1] = g1;

@@ -1,25 +1,34 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "imaging/DeviceContext.h"
 #include "imaging/GdiTypes.h"
 
+// Whether the processor has MMX, which decides the default mix of every surface.
+bool ProcessorHasMmx();
+
 // The program's one image type: a device-independent bitmap (rows bottom-up, each padded to
 // four bytes, 24-bit pixels in the order blue, green, red) with a device context of its own,
-// so that the same pixels can be drawn on and worked on byte by byte.
+// so that the same pixels can be drawn on and worked on byte by byte. It owns its memory and
+// moves; pictures come from the loaders (imaging/PictureFile.h), the screen and the wallpaper
+// from imaging/DesktopPictures.h.
 class DibSurface {
 public:
-    DibSurface();
+    DibSurface() = default;
     DibSurface(int nWidth, int nHeight, int nBitCount);
-    // A surface of the same size and depth with the same pixels; the colour table is the
-    // grey ramp, not the source's.
-    DibSurface(const DibSurface& source);
+    DibSurface(DibSurface&&) noexcept = default;
+    DibSurface& operator=(DibSurface&&) noexcept = default;
+    DibSurface(const DibSurface&) = delete;
     DibSurface& operator=(const DibSurface&) = delete;
-    virtual ~DibSurface();
+    ~DibSurface();
+
+    // A surface of the same size and depth with the same pixels; the colour table is the
+    // grey ramp, not this one's. Empty when this one is, or memory runs out.
+    DibSurface Duplicate() const;
 
     // ---- the surface itself
-    void ReadMmxSwitch();
     // Makes a zero-filled bitmap. False for sizes that are not positive, overflow, or exceed
     // MAX_SURFACE_SIDE / MAX_SURFACE_BYTES, for unsupported depths, and when memory runs out.
     bool Create(int nWidth, int nHeight, int nBitCount);
@@ -28,11 +37,24 @@ public:
     int GetWidth() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biWidth : 0; }
     int GetHeight() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biHeight : 0; }
     int GetBitCount() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biBitCount : 0; }
-    bool HasBits() const { return m_pBits != nullptr; }
+    bool HasBits() const { return Bits() != nullptr; }
 
     int GetRowStride() const;
     int GetImageSize() const;
     int GetHeaderSize() const;
+
+    // The pixel rows (null without a bitmap), the header with its colour table (null before
+    // the first Create), and the drawing context on the bitmap (null without one).
+    uint8_t* Bits() { return m_pSection != nullptr ? m_pSection->Bits() : nullptr; }
+    const uint8_t* Bits() const { return m_pSection != nullptr ? m_pSection->Bits() : nullptr; }
+    BITMAPINFO* Info() { return m_pInfo.get(); }
+    const BITMAPINFO* Info() const { return m_pInfo.get(); }
+    DeviceContext* MemDC() { return m_pSection != nullptr ? m_pDC.get() : nullptr; }
+
+    // Which mix the blends use: scale 128 (the "MMX" path, the default where the processor
+    // has MMX) or scale 100.
+    void SetUseMmx(bool bUseMmx) { m_bUseMmx = bUseMmx; }
+    bool UsesMmx() const { return m_bUseMmx; }
 
     // Copies the whole pixel buffer; false (nothing copied) when the geometries differ.
     bool CopyPixelsTo(DibSurface& dest) const;
@@ -40,17 +62,9 @@ public:
     void FlipRows();
     void SwapRedBlue();
 
-    // ---- loading pictures: 1 loaded, 0 failed
-    // Chooses the loader by the last four characters: ".bmp", ".jpg" (any case), else the
-    // picture decoder.
-    int LoadImageFile(const char* pszPath);
-    int LoadBmpFile(const char* pszPath);
-    int LoadJpegFile(const char* pszPath);
-    int LoadPictureFile(const char* pszPath);
-
     // ---- cross-fade
     // dest := this mixed into dest, dest weighted by nLevel per cent (clamped to 0..100).
-    // Scale 128 when m_bUseMmx is set, else scale 100. False when the geometries differ.
+    // False when the geometries differ.
     bool BlendInto(DibSurface& dest, int nLevel) const;
     // out := this mixed into base, base weighted by nLevel: the same bytes as copying base
     // into out and blending this into it, in one pass. out may be base.
@@ -76,20 +90,17 @@ public:
 
     // ---- painting
     bool FillGradation(COLORREF crFirst, COLORREF crSecond, int nDirection);
-    bool CaptureScreen(int x, int y);
-    bool PaintDesktopInto();
-    bool LoadBitmapResource(unsigned nId, bool bCreate);
     bool ReplaceColor(COLORREF crFrom, COLORREF crTo);
-
-    // ---- fields, read directly by the program
-    DeviceContext* m_hMemDC = nullptr;
-    DibSection* m_hBitmap = nullptr;
-    DibSection* m_hOldBitmap = nullptr;
-    BITMAPINFO* m_pInfo = nullptr;
-    uint8_t* m_pBits = nullptr;
-    int m_bUseMmx = 0;
+    // Draws a platform picture at the top-left corner, at its own size. False when it is not a
+    // picture or there is no bitmap.
+    bool DrawPlatformImage(const struct PlatformImage& image);
 
 private:
     bool SameGeometry(const DibSurface& other) const;
-    bool DrawPlatformImage(const struct PlatformImage& image);
+
+    // Destroyed in reverse: the context lets go of the section before the section goes.
+    std::unique_ptr<BITMAPINFO> m_pInfo;
+    std::unique_ptr<DibSection> m_pSection;
+    std::unique_ptr<DeviceContext> m_pDC;
+    bool m_bUseMmx = ProcessorHasMmx();
 };

@@ -4,9 +4,6 @@
 #include <optional>
 #include <vector>
 
-class MessageSink;
-class ProfileStore;
-
 // A picture handed over by the platform: top-down rows of 0xAARRGGBB pixels, no padding.
 struct PlatformImage {
     int width = 0;
@@ -49,32 +46,4 @@ public:
     // The screen's logical pixels per inch.
     virtual int LogicalDpiX() = 0;
     virtual int LogicalDpiY() = 0;
-};
-
-// The process-wide services the imaging code reaches, set up once by the program (or a test)
-// before surfaces are made. Any of them may be null: the operation that needs it then does
-// what it does when the service fails.
-struct ImagingPlatform {
-    ProfileStore* profile = nullptr;
-    DesktopSource* desktop = nullptr;
-    BitmapResources* resources = nullptr;
-    PictureDecoder* pictures = nullptr;
-    MessageSink* messages = nullptr;
-
-    static ImagingPlatform& Current();
-};
-
-// Installs services for the lifetime of the object and restores the previous ones after it.
-class ScopedImagingPlatform {
-public:
-    explicit ScopedImagingPlatform(const ImagingPlatform& platform)
-        : m_previous(ImagingPlatform::Current()) {
-        ImagingPlatform::Current() = platform;
-    }
-    ~ScopedImagingPlatform() { ImagingPlatform::Current() = m_previous; }
-    ScopedImagingPlatform(const ScopedImagingPlatform&) = delete;
-    ScopedImagingPlatform& operator=(const ScopedImagingPlatform&) = delete;
-
-private:
-    ImagingPlatform m_previous;
 };

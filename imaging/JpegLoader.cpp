@@ -10,10 +10,9 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "app/MessageSink.h"
 #include "imaging/DibSurface.h"
 #include "imaging/FileInput.h"
-#include "imaging/ImagingPlatform.h"
+#include "imaging/PictureFile.h"
 #include "imaging/SurfaceLimits.h"
 
 namespace {
@@ -27,18 +26,21 @@ struct JpegErrorManager {
     jpeg_error_mgr pub;  // first, so that the library's pointer is ours too
     jmp_buf jumpBack;
     jpeg_progress_mgr progress;
+    // The first message of the load (a warning or the fatal error), for the one box shown.
+    char szMessage[JMSG_LENGTH_MAX];  // 200 characters
 };
 
-void ShowJpegMessage(const char* pszText) {
-    if (MessageSink* pSink = ImagingPlatform::Current().messages) {
-        pSink->ShowMessage("JPEG Error", pszText);
+void KeepMessage(j_common_ptr cinfo, const char* pszText) {
+    auto* pManager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    if (pManager->szMessage[0] == '\0') {
+        std::snprintf(pManager->szMessage, sizeof pManager->szMessage, "%s", pszText);
     }
 }
 
 void OutputMessage(j_common_ptr cinfo) {
-    char szBuffer[JMSG_LENGTH_MAX];  // 200 characters
+    char szBuffer[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, szBuffer);
-    ShowJpegMessage(szBuffer);
+    KeepMessage(cinfo, szBuffer);
 }
 
 [[noreturn]] void AbandonDecompression(j_common_ptr cinfo) {
@@ -57,7 +59,7 @@ void OutputMessage(j_common_ptr cinfo) {
 void ProgressMonitor(j_common_ptr cinfo) {
     auto* pDecompress = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (pDecompress->input_scan_number > MAX_JPEG_SCANS) {
-        ShowJpegMessage("Too many scans in progressive JPEG file");
+        KeepMessage(cinfo, "Too many scans in progressive JPEG file");
         AbandonDecompression(cinfo);
     }
 }
@@ -79,10 +81,9 @@ void CmykRowToBgr(const JSAMPLE* pIn, uint8_t* pOut, JDIMENSION nWidth, bool bIn
 }
 
 // Everything between setjmp and a possible longjmp lives in this function and the library;
-// nothing here has a destructor that a jump could skip.
-int DecodeJpegStream(DibSurface& surface, FILE* pFile) {
+// nothing here has a destructor that a jump could skip. The first message ends up in manager.
+int DecodeJpegStream(DibSurface& surface, FILE* pFile, JpegErrorManager& manager) {
     jpeg_decompress_struct cinfo;
-    JpegErrorManager manager;
     std::memset(&cinfo, 0, sizeof(cinfo));
     std::memset(&manager, 0, sizeof(manager));
     cinfo.err = jpeg_std_error(&manager.pub);
@@ -124,7 +125,7 @@ int DecodeJpegStream(DibSurface& surface, FILE* pFile) {
     const JDIMENSION nHeight = cinfo.output_height;
     while (cinfo.output_scanline < nHeight) {
         // The top row of the picture is the last row in memory.
-        uint8_t* pRow = surface.m_pBits + (nHeight - 1 - cinfo.output_scanline) * stride;
+        uint8_t* pRow = surface.Bits() + (nHeight - 1 - cinfo.output_scanline) * stride;
         if (bCmyk) {
             jpeg_read_scanlines(&cinfo, ppCmykRow, 1);
             CmykRowToBgr(ppCmykRow[0], pRow, cinfo.output_width, cinfo.saw_Adobe_marker != 0);
@@ -140,18 +141,26 @@ int DecodeJpegStream(DibSurface& surface, FILE* pFile) {
 
 }  // namespace
 
-int DibSurface::LoadJpegFile(const char* pszPath) {
+LoadedPicture LoadJpegFile(const char* pszPath) {
+    LoadedPicture result;
     InputFile file(pszPath);
     if (!file.IsOpen()) {
-        return 0;
+        return result;
     }
     const int fd = file.Release();
     FILE* pFile = fdopen(fd, "rb");
     if (pFile == nullptr) {
         ::close(fd);
-        return 0;
+        return result;
     }
-    const int nResult = DecodeJpegStream(*this, pFile);
+    JpegErrorManager manager;
+    const int nResult = DecodeJpegStream(result.surface, pFile, manager);
     std::fclose(pFile);
-    return nResult;
+    if (manager.szMessage[0] != '\0') {
+        result.message = PictureMessage{"JPEG Error", manager.szMessage};
+    }
+    if (nResult == 0) {
+        result.surface.Release();
+    }
+    return result;
 }

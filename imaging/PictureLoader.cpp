@@ -6,7 +6,7 @@
 
 #include "imaging/DibSurface.h"
 #include "imaging/FileInput.h"
-#include "imaging/ImagingPlatform.h"
+#include "imaging/PictureFile.h"
 #include "imaging/SurfaceLimits.h"
 
 namespace {
@@ -43,25 +43,27 @@ int PictureSizeAtDpi(int64_t nPixels, int nDpi) {
     return size > 0 && size <= MAX_SURFACE_SIDE ? static_cast<int>(size) : 0;
 }
 
-int DibSurface::LoadPictureFile(const char* pszPath) {
-    PictureDecoder* pDecoder = ImagingPlatform::Current().pictures;
+LoadedPicture LoadPictureFile(const char* pszPath, PictureDecoder* pDecoder) {
+    LoadedPicture result;
+    DibSurface& surface = result.surface;
     InputFile file(pszPath);
     if (pDecoder == nullptr || !file.IsOpen() || file.Length() == 0 ||
         file.Length() > MAX_PICTURE_FILE_BYTES) {
-        return 0;
+        return result;
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(file.Length()));
     if (!file.ReadExactly(bytes.data(), bytes.size())) {
-        return 0;
+        return result;
     }
     std::optional<PlatformImage> image = pDecoder->Decode(bytes);
     if (!image || !image->IsValid() || int64_t{image->width} * image->height > MAX_PICTURE_PIXELS) {
-        return 0;
+        return result;
     }
     const int nWidth = PictureSizeAtDpi(image->width, pDecoder->LogicalDpiX());
     const int nHeight = PictureSizeAtDpi(image->height, pDecoder->LogicalDpiY());
-    if (!Create(nWidth, nHeight, 24)) {
-        return 0;
+    if (!surface.Create(nWidth, nHeight, 24)) {
+        surface.Release();
+        return result;
     }
     CompositeOverBlack(*image);
     BITMAPINFO info{};
@@ -71,16 +73,16 @@ int DibSurface::LoadPictureFile(const char* pszPath) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    m_hMemDC->SetViewportOrg(0, 0);
-    m_hMemDC->SetStretchBltMode(COLORONCOLOR);
-    m_hMemDC->StretchDIBits(0, 0, nWidth, nHeight, 0, 0, image->width, image->height,
-                            reinterpret_cast<const uint8_t*>(image->pixels.data()), info);
-    return 1;
+    surface.MemDC()->SetViewportOrg(0, 0);
+    surface.MemDC()->SetStretchBltMode(COLORONCOLOR);
+    surface.MemDC()->StretchDIBits(0, 0, nWidth, nHeight, 0, 0, image->width, image->height,
+                                   reinterpret_cast<const uint8_t*>(image->pixels.data()), info);
+    return result;
 }
 
-int DibSurface::LoadImageFile(const char* pszPath) {
+LoadedPicture LoadImageFile(const char* pszPath, PictureDecoder* pDecoder) {
     if (pszPath == nullptr) {
-        return 0;
+        return {};
     }
     // The loader follows the last four characters, in any case. A shorter path has no
     // extension to go by: the picture decoder, which looks at the content, takes it.
@@ -98,5 +100,5 @@ int DibSurface::LoadImageFile(const char* pszPath) {
             return LoadJpegFile(pszPath);
         }
     }
-    return LoadPictureFile(pszPath);
+    return LoadPictureFile(pszPath, pDecoder);
 }

@@ -17,21 +17,26 @@ QRect PrimaryScreen() {
 }
 }  // namespace
 
-FadeSaverWindow::FadeSaverWindow(TickSource tick, RandomSource* pRandom, QRect screen)
-    : SaverWindow(tick) {
-    if (screen.isEmpty()) {
-        screen = PrimaryScreen();
-    }
-    m_pShow = std::make_unique<FadeShow>(m_settings, std::move(tick),
-                                         pRandom != nullptr ? *pRandom : m_ownRandom,
-                                         screen.width(), screen.height(), screen.x(), screen.y());
+FadeSaverWindow::FadeSaverWindow(const ShowServices& services, TickSource tick,
+                                 RandomSource* pRandom, QRect screen)
+    : SaverWindow(tick),
+      m_services(services),
+      m_tick(std::move(tick)),
+      m_random(pRandom != nullptr ? *pRandom : m_ownRandom),
+      m_screen(screen.isEmpty() ? PrimaryScreen() : screen) {}
+
+bool FadeSaverWindow::OnSettingsLoaded() {
+    m_pShow = std::make_unique<FadeShow>(m_settings, m_services, m_tick, m_random, m_screen.width(),
+                                         m_screen.height(), m_screen.x(), m_screen.y());
+    m_pShow->SetShowIndex(m_nShowIndex);
+    return true;
 }
 
 FadeSaverWindow::~FadeSaverWindow() = default;
 
 int FadeSaverWindow::OnCreate() {
     // Without its surfaces (too little memory for the screen) the show cannot run at all.
-    if (!m_pShow->IsReady()) {
+    if (m_pShow == nullptr || !m_pShow->IsReady()) {
         return -1;
     }
     if (SaverWindow::OnCreate() == -1) {

@@ -20,20 +20,23 @@ class FadeSaverWindow : public SaverWindow {
     Q_OBJECT
 
 public:
-    // Captures the screen at once, before the window exists. screen: the part of the desktop
-    // the show covers, whose size is its surfaces' (the primary screen when empty); pRandom: the
-    // generator (the window's own when null).
-    explicit FadeSaverWindow(TickSource tick = SteadyTickCount, RandomSource* pRandom = nullptr,
-                             QRect screen = {});
+    // The show is made, and the screen captured, once the settings are loaded and before the
+    // window exists. screen: the part of the desktop the show covers, whose size is its
+    // surfaces' (the primary screen when empty); pRandom: the generator (the window's own when
+    // null).
+    explicit FadeSaverWindow(const ShowServices& services, TickSource tick = SteadyTickCount,
+                             RandomSource* pRandom = nullptr, QRect screen = {});
     ~FadeSaverWindow() override;
 
-    FadeShow& Show() { return *m_pShow; }
+    // Which of several shows (one a monitor) this one is; before the window is made.
+    void SetShowIndex(int nIndex) { m_nShowIndex = nIndex; }
     // What the window shows when Qt paints it (the path without shared memory).
     const QImage& PaintedImage() const { return m_paintImage; }
     // Frames put on the window since it was made.
     uint64_t FramesPresented() const { return m_nFramesPresented; }
 
 protected:
+    bool OnSettingsLoaded() override;
     int OnCreate() override;
     void OnFrameTimer() override;
     void paintEvent(QPaintEvent* pEvent) override;
@@ -46,7 +49,12 @@ private:
     void PresentCurrentFrame();
     void OnPresenterEvents();
 
+    ShowServices m_services;
+    TickSource m_tick;
     StdRandom m_ownRandom;
+    RandomSource& m_random;
+    QRect m_screen;
+    int m_nShowIndex = 0;
     std::unique_ptr<FadeShow> m_pShow;
     std::unique_ptr<X11FramePresenter> m_pPresenter;
     std::unique_ptr<QSocketNotifier> m_pPresenterNotifier;

@@ -1,21 +1,26 @@
 #include "saver/FadeShow.h"
 
-#include "app/SettingsSlots.h"
+#include "app/MessageSink.h"
+#include "app/SettingsView.h"
+#include "imaging/DesktopPictures.h"
+#include "imaging/PictureFile.h"
 
-FadeShow::FadeShow(const SettingsStore& settings, TickSource tick, RandomSource& random, int nWidth,
-                   int nHeight, int nLeft, int nTop)
+FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
+                   RandomSource& random, int nWidth, int nHeight, int nLeft, int nTop)
     : m_rcScreen{0, 0, nWidth, nHeight},
-      m_settings(settings),
+      m_view(settings),
+      m_services(services),
       m_tick(std::move(tick)),
       m_random(random) {
     for (auto& pSurface : m_surfaces) {
         pSurface = std::make_unique<DibSurface>(nWidth, nHeight, 24);
+        pSurface->SetUseMmx(services.bUseMmx);
     }
     if (!IsReady()) {
         return;
     }
-    Own(SURFACE_CAPTURE).CaptureScreen(nLeft, nTop);
-    Own(SURFACE_FRAME).PaintDesktopInto();
+    CaptureScreen(Own(SURFACE_CAPTURE), services.desktop, nLeft, nTop);
+    PaintDesktopInto(Own(SURFACE_FRAME), services.desktop);
     Own(SURFACE_FRAME).CopyPixelsTo(Own(SURFACE_SCENE));
 }
 
@@ -87,7 +92,7 @@ bool FadeShow::Step() {
 void FadeShow::AdvanceLevel(int nNextPhase) {
     // The step is unsigned: a stored value above 100 ends the fade after one frame instead of
     // running the level backwards into an overflow.
-    const uint32_t dwStep = m_settings.GetDWordAt(SLOT_FADE_STEP);
+    const uint32_t dwStep = m_view.FadeStep();
     m_nLevel = dwStep > 100 ? 101 : m_nLevel + static_cast<int>(dwStep);
     if (m_nLevel > 100) {
         m_nLevel = 0;
@@ -97,7 +102,7 @@ void FadeShow::AdvanceLevel(int nNextPhase) {
 }
 
 bool FadeShow::IntervalPassed() const {
-    const uint32_t dwInterval = m_settings.GetDWordAt(SLOT_INTERVAL_SECONDS) * 1000u;
+    const uint32_t dwInterval = m_view.IntervalSeconds() * 1000u;
     return TicksSince(m_tick(), m_dwPhaseTick) > dwInterval;
 }
 
@@ -107,24 +112,21 @@ COLORREF FadeShow::RandomColor() {
 
 bool FadeShow::PrepareNextScene() {
     m_random.Seed(m_tick() + m_dwSeedOffset);
-    uint32_t dwKind = m_settings.GetDWordAt(SLOT_SCENE_KIND);
+    uint32_t dwKind = m_view.SceneKind();
     if (dwKind == SCENE_RANDOM) {
         dwKind = m_random.Uniform(0, 2);
     }
-    const uint32_t dwRandom = m_settings.GetDWordAt(SLOT_RANDOM_FLAGS);
     switch (dwKind) {
         case SCENE_SINGLE_COLOR:
-            ComposeSingleColor((dwRandom & RANDOM_SINGLE_COLOR) != 0
-                                   ? RandomColor()
-                                   : m_settings.GetDWordAt(SLOT_SINGLE_COLOR));
+            ComposeSingleColor(m_view.IsRandom(RANDOM_SINGLE_COLOR) ? RandomColor()
+                                                                    : m_view.SingleColor());
             break;
         case SCENE_GRADATION: {
-            const COLORREF crFirst = (dwRandom & RANDOM_GRADATION_COLOR1) != 0
-                                         ? RandomColor()
-                                         : m_settings.GetDWordAt(SLOT_GRADATION_COLOR1);
-            COLORREF crSecond = m_settings.GetDWordAt(SLOT_GRADATION_COLOR2);
-            if ((dwRandom & RANDOM_GRADATION_COLOR2) != 0) {
-                crSecond = (dwRandom & RANDOM_GRADATION_COLOR1) != 0
+            const COLORREF crFirst =
+                m_view.IsRandom(RANDOM_GRADATION_COLOR1) ? RandomColor() : m_view.GradationColor1();
+            COLORREF crSecond = m_view.GradationColor2();
+            if (m_view.IsRandom(RANDOM_GRADATION_COLOR2)) {
+                crSecond = m_view.IsRandom(RANDOM_GRADATION_COLOR1)
                                ? RGB(255 - GetRValue(crFirst), 255 - GetGValue(crFirst),
                                      255 - GetBValue(crFirst))
                                : RandomColor();
@@ -133,18 +135,18 @@ bool FadeShow::PrepareNextScene() {
             break;
         }
         case SCENE_BITMAP: {
-            const int nCount = m_settings.GetStringCount() - FIRST_PICTURE_SLOT;
+            const int nCount = m_view.PictureCount();
             if (nCount <= 0) {
                 break;
             }
             int nIndex = 0;
-            if ((dwRandom & RANDOM_ORDER) != 0) {
+            if (m_view.IsRandom(RANDOM_ORDER)) {
                 nIndex = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(nCount - 1)));
             } else {
                 nIndex = m_nPictureIndex + 1 < nCount ? m_nPictureIndex + 1 : 0;
             }
             m_nPictureIndex = nIndex;
-            if (!ComposePicture(m_settings.GetStringAt(nIndex + FIRST_PICTURE_SLOT))) {
+            if (!ComposePicture(m_view.Picture(nIndex))) {
                 return false;
             }
             break;
@@ -157,7 +159,7 @@ bool FadeShow::PrepareNextScene() {
 }
 
 void FadeShow::ComposeSingleColor(COLORREF crColor) {
-    DeviceContext& dc = *FrameToOverwrite().m_hMemDC;
+    DeviceContext& dc = *FrameToOverwrite().MemDC();
     const Brush oldBrush = dc.SelectBrush(Brush{crColor & 0xFFFFFF, false});
     // The outline, in the current pen, lies wholly outside the surface.
     dc.Rectangle(-1, -1, m_rcScreen.right + 1, m_rcScreen.bottom + 1);
@@ -169,29 +171,33 @@ void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
 }
 
 bool FadeShow::ComposePicture(const std::string& strPath) {
-    DibSurface picture;
-    if (picture.LoadImageFile(strPath.c_str()) == 0) {
+    LoadedPicture loaded = LoadImageFile(strPath.c_str(), m_services.pictures);
+    if (loaded.message && m_services.messages != nullptr) {
+        m_services.messages->ShowMessage(loaded.message->title, loaded.message->text);
+    }
+    if (!loaded.Loaded()) {
         return false;
     }
+    DibSurface& picture = loaded.surface;
     DibSurface& frame = FrameToOverwrite();
     Own(SURFACE_CAPTURE).CopyPixelsTo(frame);
     const int W = frame.GetWidth(), H = frame.GetHeight();
     const int w = picture.GetWidth(), h = picture.GetHeight();
-    switch (static_cast<int32_t>(m_settings.GetDWordAt(SLOT_PICTURE_PLACEMENT))) {
+    switch (m_view.PicturePlacement()) {
         case PLACE_RANDOM_POSITION: {
             const int rY = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(H - 1)));
             const int rX = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(W - 1)));
-            picture.DrawTo(*frame.m_hMemDC, rX - w / 2, rY - h / 2);
+            picture.DrawTo(*frame.MemDC(), rX - w / 2, rY - h / 2);
             break;
         }
         case PLACE_CENTER:
-            picture.DrawTo(*frame.m_hMemDC, (W - w) / 2, (H - h) / 2);
+            picture.DrawTo(*frame.MemDC(), (W - w) / 2, (H - h) / 2);
             break;
         case PLACE_TILE:
             picture.TileInto(frame);
             break;
         case PLACE_STRETCH:
-            picture.StretchDrawTo(*frame.m_hMemDC, 0, 0, W, H, true, true);
+            picture.StretchDrawTo(*frame.MemDC(), 0, 0, W, H, true, true);
             break;
         default:
             break;  // no placement: the scene is the captured screen

@@ -4,9 +4,22 @@
 #include <memory>
 
 #include "app/Random.h"
-#include "app/SettingsStore.h"
+#include "app/SettingsView.h"
 #include "app/Tick.h"
 #include "imaging/DibSurface.h"
+#include "imaging/ImagingPlatform.h"
+
+class MessageSink;
+
+// What the show needs from the platform it runs on. A missing service (null) counts as one
+// that fails: no screen (the capture stays black), no wallpaper, no pictures beyond BMP and
+// JPEG, no messages shown.
+struct ShowServices {
+    DesktopSource* desktop = nullptr;
+    PictureDecoder* pictures = nullptr;
+    MessageSink* messages = nullptr;
+    bool bUseMmx = ProcessorHasMmx();  // the stored "MMX" switch, read once at start
+};
 
 // The show without its window: the captured screen, the frame and the scene, and the endless
 // cycle prepare → fade in → hold → fade out → rest. One call of Step is one frame period's work;
@@ -38,10 +51,10 @@ public:
     };
 
     // Makes the three screen-sized surfaces, captures the screen from (nLeft, nTop) of the
-    // desktop into the first and paints the desktop picture into the other two. settings is read
-    // afresh wherever a value is used.
-    FadeShow(const SettingsStore& settings, TickSource tick, RandomSource& random, int nWidth,
-             int nHeight, int nLeft = 0, int nTop = 0);
+    // desktop into the first and paints the desktop picture into the other two. settings (loaded
+    // already) is read afresh wherever a value is used.
+    FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
+             RandomSource& random, int nWidth, int nHeight, int nLeft = 0, int nTop = 0);
 
     // One show among several (one a monitor): the nth draws its own random choices and starts
     // n pictures further down the list, so that neighbours differ.
@@ -84,7 +97,8 @@ private:
     bool IntervalPassed() const;
     COLORREF RandomColor();
 
-    const SettingsStore& m_settings;
+    SettingsView m_view;
+    ShowServices m_services;
     TickSource m_tick;
     RandomSource& m_random;
     uint32_t m_dwSeedOffset = 0;

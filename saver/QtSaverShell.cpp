@@ -7,17 +7,15 @@
 #include "config/CVelvetfadeConfigDlg.h"
 #include "config/ConfigurationMode.h"
 
-#include "app/SettingsSlots.h"
+#include "app/SettingsView.h"
+#include "imaging/DesktopPictures.h"
 #include "saver/FadeSaverWindow.h"
 
 QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
-    ImagingPlatform platform;
-    platform.profile = &m_profile;
-    platform.desktop = &m_desktop;
-    platform.resources = &m_resources;
-    platform.pictures = &m_pictures;
-    platform.messages = &m_messages;
-    m_pImaging = std::make_unique<ScopedImagingPlatform>(platform);
+    m_services.desktop = &m_desktop;
+    m_services.pictures = &m_pictures;
+    m_services.messages = &m_messages;
+    m_services.bUseMmx = ReadMmxSwitch(m_profile);
 }
 
 QtSaverShell::~QtSaverShell() = default;
@@ -44,7 +42,7 @@ bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
                    [pScreen, i](FadeSaverWindow& window) {
                        window.SetTargetScreen(pScreen);
                        window.SetPacedFromOutside(true);
-                       window.Show().SetShowIndex(i);
+                       window.SetShowIndex(i);
                    });
         if (pWindow == nullptr) {
             return false;
@@ -61,7 +59,7 @@ bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
     }
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     m_frameTimer.setInterval(
-        SaverWindow::FramePeriodMs(windows.front()->Settings().GetDWordAt(SLOT_FRAMES_PER_SECOND)));
+        SaverWindow::FramePeriodMs(SettingsView(windows.front()->Settings()).FramesPerSecond()));
     QObject::connect(&m_frameTimer, &QTimer::timeout, [windows] {
         for (const auto& pWindow : windows) {
             if (pWindow != nullptr) {
@@ -101,7 +99,7 @@ bool QtSaverShell::CreateOwnWindow(const char* pszName) {
 FadeSaverWindow* QtSaverShell::Create(const char* pszName, SaverWindow::Placement placement,
                                       long hParent, bool bAutoDelete, QRect screen,
                                       const std::function<void(FadeSaverWindow&)>& prepare) {
-    auto pWindow = std::make_unique<FadeSaverWindow>(SteadyTickCount, nullptr, screen);
+    auto pWindow = std::make_unique<FadeSaverWindow>(m_services, SteadyTickCount, nullptr, screen);
     if (prepare) {
         prepare(*pWindow);
     }

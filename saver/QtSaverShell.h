@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/SaverApp.h"
-#include "imaging/ImagingPlatform.h"
 #include "platform/QSettingsProfileStore.h"
 #include "platform/QtDesktopSource.h"
 #include "platform/QtMessageSink.h"
@@ -49,10 +48,9 @@ private:
     X11Display m_display;
     QSettingsProfileStore m_profile;
     QtDesktopSource m_desktop;
-    QtBitmapResources m_resources;
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
-    std::unique_ptr<ScopedImagingPlatform> m_pImaging;
+    ShowServices m_services;
     // Windows that do not delete themselves, and every show's window whoever owns it.
     std::vector<std::unique_ptr<SaverWindow>> m_keptWindows;
     std::vector<QPointer<FadeSaverWindow>> m_windows;

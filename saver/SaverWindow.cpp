@@ -12,7 +12,7 @@
 #include <limits>
 
 #include "app/ProfileStore.h"
-#include "app/SettingsSlots.h"
+#include "app/SettingsView.h"
 #include "platform/X11Display.h"
 
 namespace {
@@ -23,8 +23,7 @@ QPoint g_ptMouseReference(-1, -1);
 }  // namespace
 
 SaverWindow::SaverWindow(TickSource tick) : m_tick(std::move(tick)) {
-    m_settings.SetDWordAt(SLOT_EXIT_CONDITIONS, SAVER_DEFAULT_EXIT_CONDITIONS);
-    m_settings.SetDWordAt(SLOT_FRAMES_PER_SECOND, SAVER_DEFAULT_FRAMES_PER_SECOND);
+    PutSaverDefaults(m_settings);
 
     // Every pixel is painted each time, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -71,6 +70,9 @@ bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, Pla
         // below decides; it takes no input, which nothing here needs.
         setEnabled(false);
     }
+    if (!OnSettingsLoaded()) {
+        return false;
+    }
 
     bool bCreated = false;
     switch (placement) {
@@ -102,7 +104,7 @@ bool SaverWindow::CreateFullScreen() {
         return false;
     }
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    if ((m_settings.GetDWordAt(SLOT_EXIT_CONDITIONS) & HIDE_CURSOR) != 0) {
+    if (SettingsView(m_settings).ExitsOn(HIDE_CURSOR)) {
         setCursor(Qt::BlankCursor);
     }
     setScreen(pScreen);
@@ -182,13 +184,13 @@ int SaverWindow::OnCreate() {
     if (m_bPacedFromOutside) {
         return 0;
     }
-    const int nPeriod = FramePeriodMs(m_settings.GetDWordAt(SLOT_FRAMES_PER_SECOND));
+    const int nPeriod = FramePeriodMs(SettingsView(m_settings).FramesPerSecond());
     m_nTimerId = startTimer(nPeriod, Qt::PreciseTimer);
     return m_nTimerId != 0 ? 0 : -1;
 }
 
 void SaverWindow::EndSaverIf(uint32_t dwMask) {
-    const uint32_t dwFlags = m_settings.GetDWordAt(SLOT_EXIT_CONDITIONS);
+    const uint32_t dwFlags = SettingsView(m_settings).ExitConditions();
     if ((dwFlags & dwMask) == 0 || TicksSince(Now(), m_dwStartTick) <= EXIT_GRACE_MS) {
         return;
     }

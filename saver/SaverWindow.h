@@ -84,6 +84,8 @@ signals:
 
 protected:
     // Takes the start tick and starts the frame timer. Returns -1 on failure, else 0.
+    // Called once the settings are loaded, before the window is made: false to make none.
+    virtual bool OnSettingsLoaded() { return true; }
     virtual int OnCreate();
 
     // One frame period has passed; the base class only repaints.

@@ -12,8 +12,6 @@
 #include "config/CVelvetfadeConfigDlg.h"
 #include "config/ColorTableMenu.h"
 #include "config/ProgramIcon.h"
-#include "imaging/ImagingPlatform.h"
-#include "platform/QtDesktopSource.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -35,11 +33,6 @@ int main(int argc, char** argv) {
         UseJapaneseUiFont();
     }
     QDir().mkpath(out);
-    QtBitmapResources resources;
-    ImagingPlatform platform;
-    platform.resources = &resources;
-    ScopedImagingPlatform scope(platform);
-
     CVelvetfadeConfigDlg sheet;
     CVelvetfadeConfigPage1& page = sheet.m_page1;
     page.m_nMode = 1;

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     const int y = std::atoi(argv[2]);
     const int w = std::atoi(argv[3]);
     const int h = std::atoi(argv[4]);
-    const uint32_t background = argc > 5 ? std::strtoul(argv[5], nullptr, 16) : 0x00FF00;
+    const uint32_t background =
+        argc > 5 ? static_cast<uint32_t>(std::strtoul(argv[5], nullptr, 16)) : 0x00FF00;
     if (w <= 0 || h <= 0) {
         return 2;
     }
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     xcb_change_property(conn, XCB_PROP_MODE_REPLACE, win, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         sizeof(title) - 1, title);
     if (argc > 6) {
-        const uint32_t shotColour = std::strtoul(argv[6], nullptr, 16);
+        const auto shotColour = static_cast<uint32_t>(std::strtoul(argv[6], nullptr, 16));
         const xcb_pixmap_t pixmap = xcb_generate_id(conn);
         xcb_create_pixmap(conn, screen->root_depth, pixmap, win, static_cast<uint16_t>(w),
                           static_cast<uint16_t>(h));

@@ -151,13 +151,13 @@ TEST(BlendExactness, OddLengthsAndOffsetsReachEveryByteAndNoOther) {
 TEST(BlendInto, ClampsTheLevelOnBothPaths) {
     for (int useMmx : {0, 1}) {
         DibSurface src(5, 3, 24), dst(5, 3, 24);
-        src.m_bUseMmx = useMmx;
+        src.SetUseMmx(useMmx != 0);
         src.FillBytes(30);
         dst.FillBytes(220);
         ASSERT_TRUE(src.BlendInto(dst, 250));
-        EXPECT_EQ(dst.m_pBits[7], 220);
+        EXPECT_EQ(dst.Bits()[7], 220);
         ASSERT_TRUE(src.BlendInto(dst, -5));
-        EXPECT_EQ(dst.m_pBits[7], 30);
+        EXPECT_EQ(dst.Bits()[7], 30);
     }
 }
 
@@ -165,18 +165,18 @@ TEST(BlendInto, EveryPixelOfARaggedSurfaceIsMixedIncludingRowPadding) {
     // 5 pixels = 15 bytes per row, padded to 16: padding and last pixels must be mixed too.
     for (int useMmx : {0, 1}) {
         DibSurface src(5, 7, 24), dst(5, 7, 24);
-        src.m_bUseMmx = useMmx;
+        src.SetUseMmx(useMmx != 0);
         for (int i = 0; i < src.GetImageSize(); ++i) {
-            src.m_pBits[i] = static_cast<uint8_t>(i * 7);
-            dst.m_pBits[i] = static_cast<uint8_t>(255 - i);
+            src.Bits()[i] = static_cast<uint8_t>(i * 7);
+            dst.Bits()[i] = static_cast<uint8_t>(255 - i);
         }
-        const DibSurface before(dst);
+        const DibSurface before = dst.Duplicate();
         ASSERT_TRUE(src.BlendInto(dst, 37));
         for (int i = 0; i < src.GetImageSize(); ++i) {
-            const uint8_t expected =
-                useMmx ? blend::Reference128(src.m_pBits[i], before.m_pBits[i], 37)
-                       : blend::Reference100(src.m_pBits[i], before.m_pBits[i], 37);
-            ASSERT_EQ(dst.m_pBits[i], expected) << "byte " << i << " mmx " << useMmx;
+            const uint8_t expected = useMmx
+                                         ? blend::Reference128(src.Bits()[i], before.Bits()[i], 37)
+                                         : blend::Reference100(src.Bits()[i], before.Bits()[i], 37);
+            ASSERT_EQ(dst.Bits()[i], expected) << "byte " << i << " mmx " << useMmx;
         }
     }
 }
@@ -184,20 +184,20 @@ TEST(BlendInto, EveryPixelOfARaggedSurfaceIsMixedIncludingRowPadding) {
 TEST(BlendOver, EqualsCopyingTheBaseAndBlendingIntoIt) {
     for (int useMmx : {0, 1}) {
         DibSurface src(7, 5, 24), base(7, 5, 24), out(7, 5, 24);
-        src.m_bUseMmx = useMmx;
+        src.SetUseMmx(useMmx != 0);
         for (int i = 0; i < src.GetImageSize(); ++i) {
-            src.m_pBits[i] = static_cast<uint8_t>(i * 13);
-            base.m_pBits[i] = static_cast<uint8_t>(255 - i * 3);
+            src.Bits()[i] = static_cast<uint8_t>(i * 13);
+            base.Bits()[i] = static_cast<uint8_t>(255 - i * 3);
         }
         for (int level : {0, 1, 33, 50, 99, 100}) {
-            DibSurface expected(base);
+            DibSurface expected = base.Duplicate();
             src.BlendInto(expected, level);
             ASSERT_TRUE(src.BlendOver(base, out, level));
-            ASSERT_EQ(0, std::memcmp(out.m_pBits, expected.m_pBits, out.GetImageSize()))
+            ASSERT_EQ(0, std::memcmp(out.Bits(), expected.Bits(), out.GetImageSize()))
                 << "level " << level << ", mmx " << useMmx;
         }
         // The base is only read.
-        EXPECT_EQ(base.m_pBits[1], 252);
+        EXPECT_EQ(base.Bits()[1], 252);
         DibSurface other(7, 6, 24);
         EXPECT_FALSE(src.BlendOver(base, other, 50));
     }
@@ -209,7 +209,7 @@ TEST(BlendInto, SurfacesOfDifferentGeometryAreRefused) {
     EXPECT_FALSE(a.BlendInto(b, 50));
     EXPECT_FALSE(empty.BlendInto(a, 50));
     EXPECT_FALSE(a.BlendInto(empty, 50));
-    EXPECT_EQ(b.m_pBits[0], 9);
+    EXPECT_EQ(b.Bits()[0], 9);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "app/MemoryProfileStore.h"
+#include "imaging/DesktopPictures.h"
 #include "imaging/DibSurface.h"
-#include "imaging/ImagingPlatform.h"
 #include "imaging/SurfaceLimits.h"
 
 namespace {
@@ -18,7 +18,7 @@ TEST(DibSurfaceLayout, RowsArePaddedToFourBytesAndStartBlack) {
         EXPECT_EQ(s.GetRowStride(), c[3]) << c[0] << "x" << c[1] << "x" << c[2];
         EXPECT_EQ(s.GetImageSize(), c[3] * c[1]);
         for (int i = 0; i < s.GetImageSize(); ++i) {
-            ASSERT_EQ(s.m_pBits[i], 0);
+            ASSERT_EQ(s.Bits()[i], 0);
         }
     }
 }
@@ -36,7 +36,7 @@ TEST(DibSurfaceCreate, RejectsBadSizesAndDepthsCleanly) {
         DibSurface s;
         EXPECT_FALSE(s.Create(c[0], c[1], c[2])) << c[0] << "x" << c[1] << "x" << c[2];
         EXPECT_FALSE(s.HasBits());
-        EXPECT_EQ(s.m_hBitmap, nullptr);
+        EXPECT_EQ(s.MemDC(), nullptr);
         // Byte operations on a failed surface do nothing and never touch memory.
         s.FillBytes(1);
         s.FlipRows();
@@ -54,13 +54,13 @@ TEST(DibSurfaceCreate, RejectsBadSizesAndDepthsCleanly) {
 TEST(DibSurfaceBytes, FlipRowsAndSwapRedBlueLeaveThePaddingAlone) {
     DibSurface s(3, 3, 24);
     for (int i = 0; i < s.GetImageSize(); ++i) {
-        s.m_pBits[i] = static_cast<uint8_t>(i);
+        s.Bits()[i] = static_cast<uint8_t>(i);
     }
     s.FlipRows();
     s.SwapRedBlue();
     // Width 3: nine pixel bytes and three padding bytes a row; rows 0 and 2 trade places.
     for (int row = 0; row < 3; ++row) {
-        const uint8_t* p = s.m_pBits + row * 12;
+        const uint8_t* p = s.Bits() + row * 12;
         const int from = (2 - row) * 12;
         for (int x = 0; x < 3; ++x) {
             EXPECT_EQ(p[3 * x], from + 3 * x + 2);
@@ -69,9 +69,9 @@ TEST(DibSurfaceBytes, FlipRowsAndSwapRedBlueLeaveThePaddingAlone) {
         }
         EXPECT_EQ(p[11], from + 11);
     }
-    DibSurface copy(s);
-    EXPECT_NE(copy.m_pBits, s.m_pBits);
-    EXPECT_EQ(0, std::memcmp(copy.m_pBits, s.m_pBits, s.GetImageSize()));
+    DibSurface copy = s.Duplicate();
+    EXPECT_NE(copy.Bits(), s.Bits());
+    EXPECT_EQ(0, std::memcmp(copy.Bits(), s.Bits(), s.GetImageSize()));
 }
 
 TEST(DibSurfaceMmxSwitch, StoredValuesAndTheMissingEntry) {
@@ -84,12 +84,8 @@ TEST(DibSurfaceMmxSwitch, StoredValuesAndTheMissingEntry) {
         if (c.stored != nullptr) {
             profile.SetRaw("Technology", "MMX", c.stored);
         }
-        ImagingPlatform platform;
-        platform.profile = &profile;
-        ScopedImagingPlatform scope(platform);
-        DibSurface s;
         // Every x86-64 processor has MMX, so the stored value alone decides here.
-        EXPECT_EQ(s.m_bUseMmx, c.expected) << (c.stored ? c.stored : "(missing)");
+        EXPECT_EQ(ReadMmxSwitch(profile), c.expected != 0) << (c.stored ? c.stored : "(missing)");
     }
 }
 

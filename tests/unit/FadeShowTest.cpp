@@ -6,7 +6,6 @@
 #include "Fixtures.h"
 #include "ImagingTestUtil.h"
 #include "app/SettingsSlots.h"
-#include "imaging/ImagingPlatform.h"
 #include "saver/FadeShow.h"
 
 namespace {
@@ -73,16 +72,16 @@ public:
 
 class FadeShowTest : public ::testing::Test {
 protected:
-    FadeShowTest() {
-        ImagingPlatform platform;
-        platform.desktop = &m_desktop;
-        platform.pictures = &m_decoder;
-        m_scope = std::make_unique<ScopedImagingPlatform>(platform);
+    ShowServices Services() {
+        ShowServices services;
+        services.desktop = &m_desktop;
+        services.pictures = &m_decoder;
+        return services;
     }
 
     FadeShow& MakeShow(int w = 40, int h = 30) {
         m_pShow = std::make_unique<FadeShow>(
-            m_settings, [this] { return m_dwNow; }, m_random, w, h);
+            m_settings, Services(), [this] { return m_dwNow; }, m_random, w, h);
         EXPECT_TRUE(m_pShow->IsReady());
         return *m_pShow;
     }
@@ -108,12 +107,12 @@ protected:
     DibSurface& Capture() { return m_pShow->Surface(FadeShow::SURFACE_CAPTURE); }
 
     bool FrameEquals(const DibSurface& other) {
-        return std::memcmp(Frame().m_pBits, other.m_pBits, Frame().GetImageSize()) == 0;
+        return std::memcmp(Frame().Bits(), other.Bits(), Frame().GetImageSize()) == 0;
     }
 
     // The frame the show must show at a level between the captured screen and a scene.
     DibSurface Expected(const DibSurface& scene, int level) {
-        DibSurface frame(scene);
+        DibSurface frame = scene.Duplicate();
         Capture().BlendInto(frame, level);
         return frame;
     }
@@ -134,7 +133,6 @@ protected:
     FakeDesktop m_desktop;
     CountingDecoder m_decoder;
     fixtures::TempDir m_dir;
-    std::unique_ptr<ScopedImagingPlatform> m_scope;
     std::unique_ptr<FadeShow> m_pShow;
 };
 
@@ -169,7 +167,7 @@ TEST_F(FadeShowTest, HoldsAndRestsLastTheInterval) {
     StepsUntil(FadeShow::PHASE_HOLD);
     ASSERT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
     EXPECT_EQ(show.m_dwPhaseTick, m_dwNow);
-    const DibSurface held(Frame());
+    const DibSurface held = Frame().Duplicate();
     m_dwNow += 2000;
     show.Step();
     EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD) << "exactly the interval is not yet past it";
@@ -208,7 +206,7 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
 
     // The second monitor's show starts one picture further and seeds its own draws.
     FadeShow second(
-        m_settings, [this] { return m_dwNow; }, m_random, 40, 30);
+        m_settings, Services(), [this] { return m_dwNow; }, m_random, 40, 30);
     second.SetShowIndex(1);
     for (int expected : {1, 2, 0}) {
         ASSERT_TRUE(second.PrepareNextScene());
@@ -277,7 +275,7 @@ TEST_F(FadeShowTest, UnreadablePicturesFadeToTheWallpaperTryingOncePerFrame) {
     AddPicture(m_dir.Write("a.gif", {1, 2, 3}));
     AddPicture(m_dir.Write("b.gif", {4, 5, 6}));
     FadeShow& show = MakeShow();
-    const DibSurface wallpaper(show.Surface(FadeShow::SURFACE_SCENE));
+    const DibSurface wallpaper = show.Surface(FadeShow::SURFACE_SCENE).Duplicate();
     for (int frame = 0; frame < 5; ++frame) {
         show.Step();
         EXPECT_EQ(m_decoder.calls, frame + 1);
@@ -353,11 +351,11 @@ TEST_F(FadeShowTest, AnOutOfRangeStepEndsTheFadeInsteadOfRunningBackwards) {
 
 TEST_F(FadeShowTest, SurfacesThatCannotBeMadeLeaveTheShowNotReady) {
     FadeShow huge(
-        m_settings, [] { return 0u; }, m_random, 40000, 40000);
+        m_settings, Services(), [] { return 0u; }, m_random, 40000, 40000);
     EXPECT_FALSE(huge.IsReady());
     huge.Step();  // does nothing, touches nothing
     DibSurface target(4, 4, 24);
-    huge.PresentFrame(*target.m_hMemDC, {0, 0, 4, 4});
+    huge.PresentFrame(*target.MemDC(), {0, 0, 4, 4});
 }
 
 class PlacementTest : public FadeShowTest {

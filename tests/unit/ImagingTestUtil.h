@@ -12,7 +12,7 @@ namespace testutil {
 
 inline uint8_t* PixelAt(DibSurface& s, int x, int y) {
     const int bytes = s.GetBitCount() / 8;
-    return s.m_pBits + static_cast<size_t>(s.GetHeight() - 1 - y) * s.GetRowStride() +
+    return s.Bits() + static_cast<size_t>(s.GetHeight() - 1 - y) * s.GetRowStride() +
            static_cast<size_t>(x) * bytes;
 }
 

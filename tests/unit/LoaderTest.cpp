@@ -6,7 +6,7 @@
 #include "Fixtures.h"
 #include "ImagingTestUtil.h"
 #include "imaging/DibSurface.h"
-#include "imaging/ImagingPlatform.h"
+#include "imaging/PictureFile.h"
 #include "imaging/SurfaceLimits.h"
 
 namespace {
@@ -16,14 +16,19 @@ using fixtures::Bytes;
 using testutil::Get;
 
 // Channels of 0 or 255 only: every depth and bit-field layout stores them exactly.
+uint8_t Byte(int v) {
+    return static_cast<uint8_t>(v);
+}
+
 COLORREF Corners(int x, int y) {
-    return RGB((x & 1) * 255, (y & 1) * 255, ((x + y) & 2) != 0 ? 255 : 0);
+    return RGB(Byte((x & 1) * 255), Byte((y & 1) * 255), Byte(((x + y) & 2) != 0 ? 255 : 0));
 }
 
 // Colours in flat 8 x 8 blocks, which JPEG keeps almost exactly.
 COLORREF Blocks(int x, int y) {
     const int bx = x / 8, by = y / 8;
-    return RGB(40 + 50 * (bx % 4), 30 + 70 * (by % 3), 200 - 60 * ((bx + by) % 3));
+    return RGB(Byte(40 + 50 * (bx % 4)), Byte(30 + 70 * (by % 3)),
+               Byte(200 - 60 * ((bx + by) % 3)));
 }
 
 // Decodes any file to a fixed picture and records what it was given.
@@ -42,28 +47,29 @@ public:
 
 class LoaderTest : public ::testing::Test {
 protected:
-    LoaderTest() {
-        ImagingPlatform platform;
-        platform.messages = &m_sink;
-        platform.pictures = &m_decoder;
-        m_scope = std::make_unique<ScopedImagingPlatform>(platform);
+    // Loads the bytes as a file of that name; keeps what the loader says in m_messages.
+    LoadedPicture LoadFile(const Bytes& bytes, const char* name) {
+        LoadedPicture loaded = LoadImageFile(m_dir.Write(name, bytes).c_str(), &m_decoder);
+        if (loaded.message) {
+            m_messages.push_back(loaded.message->title + ": " + loaded.message->text);
+        }
+        return loaded;
     }
-
     int Load(const Bytes& bytes, const char* name = "picture.bmp") {
-        DibSurface surface;
-        return surface.LoadImageFile(m_dir.Write(name, bytes).c_str());
+        return LoadFile(bytes, name).Loaded() ? 1 : 0;
     }
 
     // Loads the file and compares every pixel, as drawn on a 24-bit surface, with the colours
     // it was made from.
     void ExpectPicture(const Bytes& bytes, const char* name, int w, int h,
                        const fixtures::ColorAt& color, int tolerance, const std::string& what) {
-        DibSurface s;
-        ASSERT_EQ(s.LoadImageFile(m_dir.Write(name, bytes).c_str()), 1) << what;
+        LoadedPicture loaded = LoadFile(bytes, name);
+        DibSurface& s = loaded.surface;
+        ASSERT_TRUE(loaded.Loaded()) << what;
         ASSERT_EQ(s.GetWidth(), w) << what;
         ASSERT_EQ(s.GetHeight(), h) << what;
         DibSurface shown(w, h, 24);
-        ASSERT_GT(s.DrawTo(*shown.m_hMemDC, 0, 0), 0) << what;
+        ASSERT_GT(s.DrawTo(*shown.MemDC(), 0, 0), 0) << what;
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 const COLORREF got = Get(shown, x, y), want = color(x, y);
@@ -77,9 +83,8 @@ protected:
     }
 
     fixtures::TempDir m_dir;
-    fixtures::RecordingSink m_sink;
     FakeDecoder m_decoder;
-    std::unique_ptr<ScopedImagingPlatform> m_scope;
+    std::vector<std::string> m_messages;
 };
 
 TEST_F(LoaderTest, BmpEveryDepthLayoutAndBitFieldThatToolsWrite) {
@@ -94,11 +99,22 @@ TEST_F(LoaderTest, BmpEveryDepthLayoutAndBitFieldThatToolsWrite) {
         const uint32_t* masks = nullptr;
         int gap = 0;
     } cases[] = {
-        {1, 40, false},   {4, 108, true},    {8, 124, false},  {16, 40, true},
-        {24, 108, false}, {32, 124, true},   {1, 12, false},   {4, 12, false},
-        {8, 12, false},   {24, 12, false},   {8, 40, false, 10}, {4, 40, false, 3},
-        {8, 40, false, 16, nullptr, 6},      {16, 40, false, -1, masks565},
-        {16, 124, true, -1, masks565},       {32, 40, false, -1, masksBgr},
+        {1, 40, false},
+        {4, 108, true},
+        {8, 124, false},
+        {16, 40, true},
+        {24, 108, false},
+        {32, 124, true},
+        {1, 12, false},
+        {4, 12, false},
+        {8, 12, false},
+        {24, 12, false},
+        {8, 40, false, 10},
+        {4, 40, false, 3},
+        {8, 40, false, 16, nullptr, 6},
+        {16, 40, false, -1, masks565},
+        {16, 124, true, -1, masks565},
+        {32, 40, false, -1, masksBgr},
         {32, 108, false, -1, masks10},
     };
     for (const Case& c : cases) {
@@ -118,7 +134,7 @@ TEST_F(LoaderTest, BmpEveryDepthLayoutAndBitFieldThatToolsWrite) {
         const int entries = c.entries >= 0 ? c.entries : 1 << std::min(c.bpp, 8);
         const fixtures::ColorAt expected = [&](int x, int y) {
             const int i = (x + y) % entries;
-            return c.bpp <= 8 ? RGB(i, 255 - i, i / 2) : Corners(x, y);
+            return c.bpp <= 8 ? RGB(Byte(i), Byte(255 - i), Byte(i / 2)) : Corners(x, y);
         };
         ExpectPicture(fixtures::MakeBmp(o, Corners), "p.bmp", 13, 7, expected, 0,
                       std::to_string(c.bpp) + "-bit, header " + std::to_string(c.header));
@@ -126,13 +142,14 @@ TEST_F(LoaderTest, BmpEveryDepthLayoutAndBitFieldThatToolsWrite) {
     // Five-bit channels are widened by repeating their bits: 10000 is 10000100.
     BmpOptions mid;
     mid.bitCount = 16;
-    ExpectPicture(fixtures::MakeBmp(mid, [](int, int) { return RGB(128, 128, 128); }), "m.bmp", 4,
-                  3, [](int, int) { return RGB(132, 132, 132); }, 0, "16-bit grey");
+    ExpectPicture(
+        fixtures::MakeBmp(mid, [](int, int) { return RGB(128, 128, 128); }), "m.bmp", 4, 3,
+        [](int, int) { return RGB(132, 132, 132); }, 0, "16-bit grey");
     // A classic file is read by counting, whatever its pixel offset says.
     BmpOptions classic;
     classic.pixelOffset = 9999;
     ExpectPicture(fixtures::MakeBmp(classic, Corners), "c.bmp", 4, 3, Corners, 0, "classic");
-    EXPECT_TRUE(m_sink.messages.empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 void Patch32(Bytes& b, size_t at, uint32_t v) {
@@ -147,9 +164,9 @@ TEST_F(LoaderTest, BmpHostileOrCutFilesFailQuietlyWithoutReadingOutOfBounds) {
         EXPECT_EQ(Load(Bytes(good.begin(), good.begin() + static_cast<ptrdiff_t>(n))), 0) << n;
     }
     const std::pair<size_t, uint32_t> patches[] = {
-        {0, 0x4D58},      {18, 0},          {18, 0xFFFFFFF0}, {22, 0},  {22, 0x80000000},
-        {18, 0x7FFFFFFF}, {22, 0x7FFFFFFF}, {18, 0x40000001}, {14, 0},  {14, 0x7FFFFFFF},
-        {14, 20},         {28, 0},          {28, 7},          {30, 77}, {30, BI_RLE8},
+        {0, 0x4D58},        {18, 0},          {18, 0xFFFFFFF0}, {22, 0},  {22, 0x80000000},
+        {18, 0x7FFFFFFF},   {22, 0x7FFFFFFF}, {18, 0x40000001}, {14, 0},  {14, 0x7FFFFFFF},
+        {14, 20},           {28, 0},          {28, 7},          {30, 77}, {30, BI_RLE8},
         {30, BI_BITFIELDS}, {22, 1000},  // more rows than the file holds
     };
     for (auto [at, value] : patches) {
@@ -168,33 +185,27 @@ TEST_F(LoaderTest, BmpHostileOrCutFilesFailQuietlyWithoutReadingOutOfBounds) {
     Patch32(shortPalette, 46, 0xFFFFFFF0);
     EXPECT_EQ(Load(shortPalette), 0);
     EXPECT_EQ(Load(fixtures::MakeJpeg({}), "photo.bmp"), 0);
-    EXPECT_TRUE(m_sink.messages.empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(LoaderTest, BmpRunLengthEncodedPicturesAreDecoded) {
     // 8-bit, 6 x 3: a run, an absolute stretch, a delta, the end codes, and a run longer than
     // its row, cut at the edge.
     const Bytes rle8 = {3, 5, 0, 3, 7, 8, 9, 0, 0, 0, 2, 1, 0, 2, 2, 0, 1, 4, 0, 0, 10, 6, 0, 1};
-    DibSurface surface;
-    ASSERT_EQ(surface.LoadImageFile(
-                  m_dir.Write("rle8.bmp", fixtures::MakeRleBmp(6, 3, 8, rle8)).c_str()),
-              1);
+    LoadedPicture loaded = LoadFile(fixtures::MakeRleBmp(6, 3, 8, rle8), "rle8.bmp");
+    ASSERT_TRUE(loaded.Loaded());
     const int rows[3][6] = {{5, 5, 5, 7, 8, 9}, {1, 1, 0, 0, 4, 0}, {6, 6, 6, 6, 6, 6}};
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 6; ++x) {
-            EXPECT_EQ(surface.m_pBits[y * surface.GetRowStride() + x], rows[y][x]) << x << y;
+            EXPECT_EQ(loaded.surface.Bits()[y * loaded.surface.GetRowStride() + x], rows[y][x]);
         }
     }
     // 4-bit: a run of alternating nibbles, then an absolute stretch.
-    DibSurface nibbles;
-    ASSERT_EQ(nibbles.LoadImageFile(m_dir.Write("rle4.bmp", fixtures::MakeRleBmp(
-                                                                6, 1, 4, {3, 0x12, 0, 3, 0x34,
-                                                                          0x50, 0, 1}))
-                                        .c_str()),
-              1);
-    EXPECT_EQ(nibbles.m_pBits[0], 0x12);
-    EXPECT_EQ(nibbles.m_pBits[1], 0x13);
-    EXPECT_EQ(nibbles.m_pBits[2], 0x45);
+    loaded = LoadFile(fixtures::MakeRleBmp(6, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}), "4.bmp");
+    ASSERT_TRUE(loaded.Loaded());
+    EXPECT_EQ(loaded.surface.Bits()[0], 0x12);
+    EXPECT_EQ(loaded.surface.Bits()[1], 0x13);
+    EXPECT_EQ(loaded.surface.Bits()[2], 0x45);
     // Without the end code, or cut inside an absolute stretch: incomplete. Deltas far outside
     // the picture write nothing.
     EXPECT_EQ(Load(fixtures::MakeRleBmp(6, 3, 8, {3, 5, 0, 0})), 0);
@@ -212,17 +223,19 @@ TEST_F(LoaderTest, JpegColourGreyProgressiveAndCmykFiles) {
     grey.greyscale = true;
     ExpectPicture(
         fixtures::MakeJpeg(grey, Blocks), "grey.jpg", 16, 16,
-        [](int x, int y) { return RGB(GetGValue(Blocks(x, y)), GetGValue(Blocks(x, y)),
-                                      GetGValue(Blocks(x, y))); },
+        [](int x, int y) {
+            return RGB(GetGValue(Blocks(x, y)), GetGValue(Blocks(x, y)), GetGValue(Blocks(x, y)));
+        },
         4, "greyscale");
     fixtures::JpegOptions progressive;
     progressive.width = 48;
     progressive.progressive = true;
-    ExpectPicture(fixtures::MakeJpeg(progressive, Blocks), "p.jpg", 48, 16, Blocks, 6, "progressive");
+    ExpectPicture(fixtures::MakeJpeg(progressive, Blocks), "p.jpg", 48, 16, Blocks, 6,
+                  "progressive");
     fixtures::JpegOptions cmyk;
     cmyk.cmyk = true;
     ExpectPicture(fixtures::MakeJpeg(cmyk, Blocks), "cmyk.jpg", 16, 16, Blocks, 8, "CMYK");
-    EXPECT_TRUE(m_sink.messages.empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 // Sets the frame size in the first start-of-frame marker.
@@ -262,13 +275,12 @@ TEST_F(LoaderTest, JpegErrorsShowTheLibrarysMessageOnceAndWarningsStillLoad) {
         {WithDeclaredSize(small, 20000, 20000), 0, nullptr},
     };
     for (const Case& c : cases) {
-        m_sink.messages.clear();
+        m_messages.clear();
         EXPECT_EQ(Load(c.bytes, "p.jpg"), c.loaded) << c.message;
-        ASSERT_EQ(m_sink.messages.size(), c.message != nullptr ? 1u : 0u) << c.message;
-        if (c.message != nullptr) {
-            EXPECT_EQ(m_sink.messages[0].title, "JPEG Error");
-            EXPECT_EQ(m_sink.messages[0].text, c.message);
-        }
+        EXPECT_EQ(m_messages,
+                  c.message != nullptr
+                      ? std::vector<std::string>{std::string("JPEG Error: ") + c.message}
+                      : std::vector<std::string>{});
     }
     // The process goes on: the next file loads normally.
     ExpectPicture(small, "good.jpg", 16, 16, Blocks, 6, "after the errors");
@@ -281,8 +293,9 @@ TEST_F(LoaderTest, OtherNamesGoToTheDecoderSizedAtTheScreensDpiOverBlack) {
     m_decoder.picture = image;
     for (const char* name : {"a.gif", "sunset.jpeg", "b.png", "x.BMPX", "noextension"}) {
         m_decoder.decoded.clear();
-        DibSurface s;
-        ASSERT_EQ(s.LoadImageFile(m_dir.Write(name, {1, 2, 3}).c_str()), 1) << name;
+        LoadedPicture loaded = LoadFile({1, 2, 3}, name);
+        ASSERT_TRUE(loaded.Loaded()) << name;
+        DibSurface& s = loaded.surface;
         ASSERT_EQ(m_decoder.decoded, (std::vector<std::vector<uint8_t>>{{1, 2, 3}})) << name;
         EXPECT_EQ(Get(s, 0, 0), RGB(255, 0, 0));
         EXPECT_EQ(Get(s, 1, 0), RGB(0, 0, 0));
@@ -290,10 +303,9 @@ TEST_F(LoaderTest, OtherNamesGoToTheDecoderSizedAtTheScreensDpiOverBlack) {
     }
     m_decoder.dpiX = 192;
     m_decoder.dpiY = 144;
-    DibSurface big;
-    ASSERT_EQ(big.LoadImageFile(m_dir.Write("p.png", {0}).c_str()), 1);
-    EXPECT_EQ(big.GetWidth(), 8);
-    EXPECT_EQ(big.GetHeight(), 3);
+    LoadedPicture big = LoadFile({0}, "p.png");
+    EXPECT_EQ(big.surface.GetWidth(), 8);
+    EXPECT_EQ(big.surface.GetHeight(), 3);
     EXPECT_EQ(PictureSizeAtDpi(1, 10), 0);       // rounds to nothing
     EXPECT_EQ(PictureSizeAtDpi(30000, 192), 0);  // larger than any surface
     // Not decoded, or empty.
@@ -309,18 +321,17 @@ TEST_F(LoaderTest, OnlyRegularFilesAreOpenedAndNothingBlocks) {
     ASSERT_EQ(mkfifo((base + ".gif").c_str(), 0600), 0);
     ASSERT_EQ(mkdir((base + "folder.bmp").c_str(), 0700), 0);
     for (const std::string& path :
-         {base + ".bmp", base + ".jpg", base + ".gif", base + "folder.bmp", std::string("/dev/zero"),
-          m_dir.Path(), base + "missing.jpg", std::string("")}) {
-        DibSurface surface;
-        EXPECT_EQ(surface.LoadImageFile(path.c_str()), 0) << path;
+         {base + ".bmp", base + ".jpg", base + ".gif", base + "folder.bmp",
+          std::string("/dev/zero"), m_dir.Path(), base + "missing.jpg", std::string("")}) {
+        LoadedPicture loaded = LoadImageFile(path.c_str(), &m_decoder);
+        EXPECT_FALSE(loaded.Loaded() || loaded.message) << path;
     }
     EXPECT_TRUE(m_decoder.decoded.empty());
-    EXPECT_TRUE(m_sink.messages.empty());
     // A read error is reported: the kernel says this file has length 0, and reading it fails.
-    DibSurface surface;
-    EXPECT_EQ(surface.LoadBmpFile("/proc/self/mem"), 0);
-    ASSERT_EQ(m_sink.messages.size(), 1u);
-    EXPECT_NE(m_sink.messages[0].text.find("/proc/self/mem"), std::string::npos);
+    LoadedPicture loaded = LoadBmpFile("/proc/self/mem");
+    EXPECT_FALSE(loaded.Loaded());
+    ASSERT_TRUE(loaded.message);
+    EXPECT_NE(loaded.message->text.find("/proc/self/mem"), std::string::npos);
 }
 
 }  // namespace

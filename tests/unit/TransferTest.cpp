@@ -16,7 +16,7 @@ void CheckDrawAt(int x, int y) {
     DibSurface picture(4, 3, 24), target(10, 8, 24);
     FillCoded(picture);
     Fill(target, kBackground);
-    picture.DrawTo(*target.m_hMemDC, x, y);
+    picture.DrawTo(*target.MemDC(), x, y);
     for (int ty = 0; ty < 8; ++ty) {
         for (int tx = 0; tx < 10; ++tx) {
             const int px = tx - x, py = ty - y;
@@ -49,7 +49,7 @@ TEST(DrawTo, NaturalSizeClippedAtEveryEdge) {
 std::vector<int> SampledColumns(int sw, int dw) {
     DibSurface picture(sw, 1, 24), target(dw, 1, 24);
     FillCoded(picture);
-    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, dw, 1, false, false);
+    picture.StretchDrawTo(*target.MemDC(), 0, 0, dw, 1, false, false);
     std::vector<int> cols;
     for (int x = 0; x < dw; ++x) {
         cols.push_back(GetRValue(Get(target, x, 0)));
@@ -70,7 +70,7 @@ Box DrawnBox(int w, int h, int W, int H, bool keep, bool center) {
     DibSurface picture(w, h, 24), target(W, H, 24);
     Fill(picture, RGB(255, 0, 0));
     Fill(target, RGB(0, 0, 255));
-    picture.StretchDrawTo(*target.m_hMemDC, 0, 0, W, H, keep, center);
+    picture.StretchDrawTo(*target.MemDC(), 0, 0, W, H, keep, center);
     return BoundingBox(target, RGB(255, 0, 0));
 }
 
@@ -183,8 +183,8 @@ std::vector<COLORREF> DrawRaw(int bitCount, int width, std::vector<uint8_t> bits
         info.bmiColors[i] = palette[i];
     }
     DibSurface target(width, std::abs(height), 24);
-    target.m_hMemDC->StretchDIBits(0, 0, width, std::abs(height), 0, 0, width, std::abs(height),
-                                   bits.data(), info);
+    target.MemDC()->StretchDIBits(0, 0, width, std::abs(height), 0, 0, width, std::abs(height),
+                                  bits.data(), info);
     std::vector<COLORREF> out;
     for (int y = 0; y < std::abs(height); ++y) {
         for (int x = 0; x < width; ++x) {

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "ImagingTestUtil.h"
+#include "imaging/DesktopPictures.h"
 #include "imaging/DibSurface.h"
-#include "imaging/ImagingPlatform.h"
 #include "platform/QtDesktopSource.h"
 
 namespace {
@@ -90,15 +90,9 @@ private:
 
 class DesktopSourceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_platform.desktop = &m_source;
-        m_scope = std::make_unique<ScopedImagingPlatform>(m_platform);
-        m_size = QGuiApplication::primaryScreen()->geometry().size();
-    }
+    void SetUp() override { m_size = QGuiApplication::primaryScreen()->geometry().size(); }
     XDesktop m_x;
     QtDesktopSource m_source;
-    ImagingPlatform m_platform;
-    std::unique_ptr<ScopedImagingPlatform> m_scope;
     QSize m_size;
 };
 
@@ -106,7 +100,7 @@ TEST_F(DesktopSourceTest, CaptureShowsTheScreenWithItsWindows) {
     m_x.SetWallpaper(0x204080, 0xC0A000);
     const xcb_window_t win = m_x.MapWindow(100, 50, 200, 100, 0x00FF00);
     DibSurface screen(m_size.width(), m_size.height(), 24);
-    ASSERT_TRUE(screen.CaptureScreen(0, 0));
+    CaptureScreen(screen, &m_source, 0, 0);
     EXPECT_EQ(testutil::Get(screen, 10, 10), RGB(0x20, 0x40, 0x80));
     EXPECT_EQ(testutil::Get(screen, m_size.width() - 1, m_size.height() - 1),
               RGB(0xC0, 0xA0, 0x00));
@@ -116,7 +110,7 @@ TEST_F(DesktopSourceTest, CaptureShowsTheScreenWithItsWindows) {
 
     // From another screen point: (100, 50) lands on the surface's corner.
     DibSurface part(50, 20, 24);
-    ASSERT_TRUE(part.CaptureScreen(100, 50));
+    CaptureScreen(part, &m_source, 100, 50);
     EXPECT_EQ(testutil::Get(part, 0, 0), RGB(0, 255, 0));
     m_x.Destroy(win);
 }
@@ -126,7 +120,7 @@ TEST_F(DesktopSourceTest, WithoutAPublishedWallpaperTheDesktopIsBlack) {
     m_x.RemoveWallpaperProperty();
     DibSurface desktop(64, 48, 24);
     desktop.FillBytes(99);
-    ASSERT_TRUE(desktop.PaintDesktopInto());
+    ASSERT_TRUE(PaintDesktopInto(desktop, &m_source));
     EXPECT_EQ(testutil::Get(desktop, 0, 0), RGB(0, 0, 0));
     EXPECT_EQ(testutil::Get(desktop, 63, 47), RGB(0, 0, 0));
 }

@@ -1,6 +1,0 @@
-#include "imaging/ImagingPlatform.h"
-
-ImagingPlatform& ImagingPlatform::Current() {
-    static ImagingPlatform platform;
-    return platform;
-}
