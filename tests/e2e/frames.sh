@@ -65,8 +65,8 @@ damaged_and_good_pictures() {
     convert -size 200x100 xc:'#ff00ff' -type TrueColor "BMP3:$GOOD"
 }
 
-# box_window: the id of the "JPEG Error" box, empty when there is none.
-box_window() { xdotool search --onlyvisible --name '^JPEG Error$' 2>/dev/null | head -n1 || true; }
+# Whether the "JPEG Error" box is on the screen.
+box_shown() { xdotool search --onlyvisible --name '^JPEG Error$' >/dev/null 2>&1; }
 
 a_damaged_picture_shows_a_box_and_the_show_goes_on() {
     damaged_and_good_pictures
@@ -77,24 +77,14 @@ a_damaged_picture_shows_a_box_and_the_show_goes_on() {
     add_pictures "$GOOD" "$CUT"
     start_saver /s
     wait_saver_window
-    local box="" i
-    for i in $(seq 80); do
-        box=$(box_window)
-        [[ -n "$box" ]] && break
-        sleep 0.1
-    done
-    [[ -n "$box" ]] || fail "no JPEG Error box"
+    wait_until 8 box_shown || fail "no JPEG Error box"
     # The box takes the focus: that is not another application, and nothing else happens.
     sleep 8
     saver_running || fail "the program ended while its box was open"
-    [[ -n "$(box_window)" ]] || fail "the box went away by itself"
+    box_shown || fail "the box went away by itself"
     note "the box stayed 8 s and the saver with it"
     xdotool key --clearmodifiers Return
-    for i in $(seq 40); do
-        [[ -z "$(box_window)" ]] && break
-        sleep 0.1
-    done
-    [[ -z "$(box_window)" ]] || fail "Return did not close the box"
+    wait_until 4 eval '! box_shown' || fail "Return did not close the box"
     # The show goes on: the good picture fades in at the centre.
     wait_pixel 512 384 ff00ff 6
     saver_running || fail "the program ended after the box"
@@ -113,7 +103,7 @@ in_a_host_window_the_message_goes_to_standard_error() {
     # The good picture comes after the damaged one, without anyone answering anything.
     SHOWN_AT=$(now_ms)
     wait_pixel 512 384 ff00ff 8
-    [[ -z "$(box_window)" ]] || fail "a box appeared in the host's window"
+    ! box_shown || fail "a box appeared in the host's window"
     grep -q '^Velvetfade: JPEG Error: Premature end of JPEG file$' "$SAVER_LOG" ||
         fail "the message is not on standard error"
     saver_running || fail "the program ended"

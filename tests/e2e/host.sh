@@ -35,13 +35,8 @@ window_id_draws_into_a_foreign_window() {
     expect_input_ignored "in a host's window"
     # It follows the host's size.
     xdotool windowsize "$host" 200 100
-    local i
-    for i in $(seq 40); do
-        read -r x y w h < <(window_geometry "$SAVER_WIN")
-        [[ "$w $h" == "200 100" ]] && break
-        sleep 0.05
-    done
-    [[ "$w $h" == "200 100" ]] || fail "after the host's resize: $w x $h"
+    wait_until 2 eval '[[ "$(window_geometry "$SAVER_WIN")" == *" 200 100" ]]' ||
+        fail "after the host's resize: $(window_geometry "$SAVER_WIN")"
     wait_pixel 299 179 ff8000 5
     kill "$HOST_PID"
     expect_ended "its host window went away"
@@ -136,11 +131,7 @@ signals_end_the_program_cleanly() {
     local before
     before=$(cat "$(SETTINGS_FILE)")
     start_saver /c
-    local i
-    for i in $(seq 100); do
-        xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
-        sleep 0.05
-    done
+    wait_until 5 xdotool search --onlyvisible --name .
     sleep 0.5
     kill -TERM "$SAVER_PID"
     expect_ended "SIGTERM with the settings open"

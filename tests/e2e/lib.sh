@@ -23,6 +23,19 @@ fail() {
 
 note() { echo "-- $*"; }
 
+
+# wait_until SECONDS COMMAND...: runs the command every 50 ms until it succeeds; fails (status
+# 1) when it has not within the time.
+wait_until() {
+    local limit=$1 start
+    shift
+    start=$(now_ms)
+    until "$@" >/dev/null 2>&1; do
+        (($(now_ms) - start < limit * 1000)) || return 1
+        sleep 0.05
+    done
+}
+
 cleanup() {
     local pid hook
     for hook in "${CLEANUP_HOOKS[@]}"; do
@@ -48,21 +61,10 @@ start_xvfb() {
     Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
         3>"$fdfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     BG_PIDS+=($!)
-    local i
-    for i in $(seq 100); do
-        if [[ -s "$fdfile" ]]; then
-            break
-        fi
-        sleep 0.05
-    done
-    [[ -s "$fdfile" ]] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    wait_until 5 test -s "$fdfile" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(head -n1 "$fdfile")"
     # The server answers before its first client is let in; make sure one gets in.
-    for i in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.05
-    done
-    xdpyinfo >/dev/null 2>&1 || fail "cannot connect to Xvfb on $DISPLAY"
+    wait_until 5 xdpyinfo || fail "cannot connect to Xvfb on $DISPLAY"
     export XDG_CONFIG_HOME="$E2E_TMP/config"
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
@@ -114,13 +116,7 @@ start_host_window() {
     "$TEST_WINDOW" "$@" >"$out" 2>&1 &
     HOST_PID=$!
     BG_PIDS+=("$HOST_PID")
-    local i
-    for i in $(seq 100); do
-        if [[ -s "$out" ]]; then
-            break
-        fi
-        sleep 0.05
-    done
+    wait_until 5 test -s "$out"
     HOST_ID=$(head -n1 "$out")
     [[ "$HOST_ID" =~ ^[0-9]+$ ]] || fail "the host window did not start: $HOST_ID"
 }
@@ -187,6 +183,17 @@ window_geometry() {
         /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
         /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
 }
+
+# saver_windows: the program's visible windows, one "X Y W H" line each, in order of X.
+saver_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^Velvetfade$' 2>/dev/null); do
+        window_geometry "$w"
+    done | sort -n
+}
+
+# Whether the program shows a window on each of the two monitors of two_monitors.
+a_window_a_monitor() { [[ "$(saver_windows)" == $'0 0 1024 768\n1024 0 1024 768' ]]; }
 
 # pixel X Y: the screen's colour there as rrggbb.
 pixel() {

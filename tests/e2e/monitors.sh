@@ -4,14 +4,6 @@
 SCREEN_W=2048
 source "$(dirname "$0")/lib.sh"
 
-# saver_windows: the program's visible windows, one "X Y W H" line each, in order of X.
-saver_windows() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^Velvetfade$' 2>/dev/null); do
-        window_geometry "$w"
-    done | sort -n
-}
-
 every_monitor_fades_from_its_own_part_and_a_key_ends_all() {
     two_colour_desktop
     # Green, 2 frames a second, step 20 (3 s a fade, each level half a second), held one
@@ -19,13 +11,7 @@ every_monitor_fades_from_its_own_part_and_a_key_ends_all() {
     write_settings 319 2 0 0 20 $((0x00FF00)) 0 0 0 1
     start_saver /s
     wait_saver_window
-    local windows i
-    for i in $(seq 40); do
-        windows=$(saver_windows)
-        [[ "$windows" == $'0 0 1024 768\n1024 0 1024 768' ]] && break
-        sleep 0.05
-    done
-    [[ "$windows" == $'0 0 1024 768\n1024 0 1024 768' ]] || fail "windows: $windows"
+    wait_until 2 a_window_a_monitor || fail "windows: $(saver_windows)"
     # Each monitor starts from its own part of the desktop, not the whole desktop squeezed:
     # squeezed, x = 1000 of the left monitor would show the right half's orange.
     local left right

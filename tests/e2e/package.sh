@@ -80,11 +80,7 @@ SAVER_LOG="$E2E_TMP/settings.log"
 "${entry_command[@]}" >"$SAVER_LOG" 2>&1 &
 SAVER_PID=$!
 BG_PIDS+=("$SAVER_PID")
-for i in $(seq 100); do
-    xdotool search --onlyvisible --name 'Velvetfade' >/dev/null 2>&1 && break
-    sleep 0.05
-done
-xdotool search --onlyvisible --name 'Velvetfade' >/dev/null 2>&1 || fail "the settings did not open"
+wait_until 5 xdotool search --onlyvisible --name 'Velvetfade' || fail "the settings did not open"
 note "the settings opened: $(xdotool getwindowname "$(xdotool search --onlyvisible --name Velvetfade | head -n1)")"
 kill -TERM "$SAVER_PID"
 expect_ended "SIGTERM with the settings open"

@@ -65,11 +65,7 @@ CLEANUP_HOOKS+=(stop_host)
 HOST_LOG="$E2E_TMP/xscreensaver.log"
 host xscreensaver -no-splash -verbose >"$HOST_LOG" 2>&1 &
 BG_PIDS+=($!)
-for i in $(seq 100); do
-    host xscreensaver-command -time >/dev/null 2>&1 && break
-    sleep 0.1
-done
-host xscreensaver-command -time >/dev/null 2>&1 || fail "XScreenSaver did not start: $(cat "$HOST_LOG")"
+wait_until 10 host xscreensaver-command -time || fail "XScreenSaver did not start: $(cat "$HOST_LOG")"
 note "XScreenSaver is running"
 
 # The pointer rests over the desktop, where the cursor shows.
@@ -82,16 +78,8 @@ if [[ $MONITORS == two_monitors ]]; then
     # One copy a monitor, each in its own window with its own screenshot: each starts from its
     # own half of the desktop (squeezed, the whole desktop would put the other half's colour at
     # the inner edges).
-    windows=""
-    for i in $(seq 200); do
-        windows=$(for w in $(xdotool search --onlyvisible --name '^Velvetfade$' 2>/dev/null); do
-            window_geometry "$w"
-        done | sort -n)
-        [[ "$windows" == $'0 0 1024 768\n1024 0 1024 768' ]] && break
-        sleep 0.05
-    done
-    [[ "$windows" == $'0 0 1024 768\n1024 0 1024 768' ]] ||
-        fail "not a window a monitor: $windows; $(tail -20 "$HOST_LOG")"
+    wait_until 10 a_window_a_monitor ||
+        fail "not a window a monitor: $(saver_windows); $(tail -20 "$HOST_LOG")"
     SHOWN_AT=$(now_ms)
     # Only the copies on this display (another test's may still be ending); the host's windows
     # may carry the name before it has started them.
@@ -116,22 +104,15 @@ if [[ $MONITORS == two_monitors ]]; then
     wait_pixel 2038 758 ff8000 5
     host xscreensaver-command -deactivate >/dev/null
     for pid in $pids; do
-        for i in $(seq 100); do
-            process_gone "$pid" && break
-            sleep 0.05
-        done
-        process_gone "$pid" || fail "Velvetfade $pid still runs after -deactivate"
+        wait_until 5 process_gone "$pid" || fail "Velvetfade $pid still runs after -deactivate"
     done
     note "both copies ended after -deactivate"
     echo "PASS: two monitors"
     exit 0
 fi
-for i in $(seq 200); do
-    SAVER_WIN=$(xdotool search --onlyvisible --name '^Velvetfade$' 2>/dev/null | head -n1 || true)
-    [[ -n "$SAVER_WIN" ]] && break
-    sleep 0.05
-done
-[[ -n "$SAVER_WIN" ]] || fail "Velvetfade did not appear: $(tail -20 "$HOST_LOG")"
+wait_until 10 xdotool search --onlyvisible --name '^Velvetfade$' ||
+    fail "Velvetfade did not appear: $(tail -20 "$HOST_LOG")"
+SAVER_WIN=$(xdotool search --onlyvisible --name '^Velvetfade$' | head -n1)
 SHOWN_AT=$(now_ms)
 SAVER_PID=$(pgrep -n -u "$HOST_USER" -x Velvetfade || true)
 [[ -n "$SAVER_PID" ]] || fail "no Velvetfade process"
@@ -152,11 +133,7 @@ expect_pixel $((SCREEN_W - 10)) $((SCREEN_H - 10)) ff8000
 [[ $("$X11_PROBE" cursor) == blank ]] || fail "the cursor shows over the show"
 
 host xscreensaver-command -deactivate >/dev/null
-for i in $(seq 100); do
-    process_gone "$SAVER_PID" && break
-    sleep 0.05
-done
-process_gone "$SAVER_PID" || fail "Velvetfade still runs after -deactivate"
+wait_until 5 process_gone "$SAVER_PID" || fail "Velvetfade still runs after -deactivate"
 note "Velvetfade ended after -deactivate"
 grep -a "Velvetfade" "$HOST_LOG" | sed 's/^/   /'
 wait_pixel 10 10 "$LEFT_COLOR" 5

@@ -74,23 +74,6 @@ TEST(ConfigMapping, UntouchedValuesGoBackExceptTheRebuiltBits) {
     EXPECT_EQ(s.GetStringAt(6), "/p/b.gif");
 }
 
-TEST(ConfigMapping, EveryBoxClearedStores264AndAnEmptyListFiveStrings) {
-    SettingsStore s = ConfigurationDefaults();
-    CVelvetfadeConfigDlg sheet;
-    sheet.LoadFrom(s);
-    sheet.m_page3.m_bExitLeftButton = sheet.m_page3.m_bExitRightButton = 0;
-    sheet.m_page3.m_bExitMouseMove = sheet.m_page3.m_bExitKeyDown = 0;
-    sheet.m_page3.m_bExitOtherApp = 0;
-    sheet.SaveTo(s);
-    EXPECT_EQ(s.GetDWordAt(SLOT_EXIT_CONDITIONS), 264u);
-    EXPECT_EQ(s.GetStringCount(), 5);
-    sheet.m_page3.m_bExitLeftButton = sheet.m_page3.m_bExitRightButton = 1;
-    sheet.m_page3.m_bExitMouseMove = sheet.m_page3.m_bExitKeyDown = 1;
-    sheet.m_page3.m_bExitOtherApp = 1;
-    sheet.SaveTo(s);
-    EXPECT_EQ(s.GetDWordAt(SLOT_EXIT_CONDITIONS), 319u);
-}
-
 TEST(ConfigMapping, ASliderValueOutOfRangeIsClampedOnlyWhenTheDisplayPageWasShown) {
     SettingsStore s = ConfigurationDefaults();
     s.SetDWordAt(SLOT_FRAMES_PER_SECOND, 0);

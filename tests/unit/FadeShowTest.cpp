@@ -216,26 +216,6 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
     EXPECT_EQ(m_random.seeds.front(), m_dwNow);
 }
 
-TEST_F(FadeShowTest, RandomOrderDrawsTheIndexFirst) {
-    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
-    Set(SLOT_RANDOM_FLAGS, RANDOM_ORDER);
-    Set(SLOT_PICTURE_PLACEMENT, PLACE_RANDOM_POSITION);
-    AddPicture(Picture("only.bmp", 4, 4, RGB(1, 2, 3)));
-    FadeShow& show = MakeShow();
-    m_random.values = {0, 20, 30};  // index, then y, then x
-    ASSERT_TRUE(show.PrepareNextScene());
-    EXPECT_EQ(show.m_nPictureIndex, 0);
-    ASSERT_EQ(m_random.ranges.size(), 3u);
-    EXPECT_EQ(m_random.ranges[0], (std::pair<uint32_t, uint32_t>{0, 0}));
-    EXPECT_EQ(m_random.ranges[1], (std::pair<uint32_t, uint32_t>{0, 29}));
-    EXPECT_EQ(m_random.ranges[2], (std::pair<uint32_t, uint32_t>{0, 39}));
-    // Centre at (30, 20): top-left (28, 18).
-    EXPECT_EQ(Get(Frame(), 28, 18), RGB(1, 2, 3));
-    EXPECT_EQ(Get(Frame(), 31, 21), RGB(1, 2, 3));
-    EXPECT_EQ(Get(Frame(), 27, 18), RGB(27, 18, 0x40));
-    EXPECT_EQ(m_random.seeds, (std::vector<uint32_t>{m_dwNow}));
-}
-
 TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
     Set(SLOT_SCENE_KIND, SCENE_SINGLE_COLOR);
     Set(SLOT_SINGLE_COLOR, RGB(9, 8, 7));

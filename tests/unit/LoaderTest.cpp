@@ -88,56 +88,39 @@ protected:
 };
 
 TEST_F(LoaderTest, BmpEveryDepthLayoutAndBitFieldThatToolsWrite) {
-    const uint32_t masks565[3] = {0xF800, 0x07E0, 0x001F};
-    const uint32_t masksBgr[3] = {0x000000FF, 0x00FF0000, 0x0000FF00};
-    const uint32_t masks10[3] = {0x3FF00000, 0x000FFC00, 0x000003FF};
-    struct Case {
-        int bpp;
-        uint32_t header;
-        bool topDown;
-        int entries = -1;  // palette entries; -1: the depth's full palette
-        const uint32_t* masks = nullptr;
-        int gap = 0;
-    } cases[] = {
-        {1, 40, false},
-        {4, 108, true},
-        {8, 124, false},
-        {16, 40, true},
-        {24, 108, false},
-        {32, 124, true},
-        {1, 12, false},
-        {4, 12, false},
-        {8, 12, false},
-        {24, 12, false},
-        {8, 40, false, 10},
-        {4, 40, false, 3},
-        {8, 40, false, 16, nullptr, 6},
-        {16, 40, false, -1, masks565},
-        {16, 124, true, -1, masks565},
-        {32, 40, false, -1, masksBgr},
-        {32, 108, false, -1, masks10},
-    };
-    for (const Case& c : cases) {
+    // Depth, header size, top-down, palette entries (-1: the depth's full palette), gap before
+    // the pixels, bit-field masks (an index into masks, -1: none).
+    const uint32_t masks[][3] = {{0xF800, 0x07E0, 0x001F},
+                                 {0x000000FF, 0x00FF0000, 0x0000FF00},
+                                 {0x3FF00000, 0x000FFC00, 0x000003FF}};
+    const int cases[][6] = {
+        {1, 40, 0, -1, 0, -1},  {4, 108, 1, -1, 0, -1},  {8, 124, 0, -1, 0, -1},
+        {16, 40, 1, -1, 0, -1}, {24, 108, 0, -1, 0, -1}, {32, 124, 1, -1, 0, -1},
+        {1, 12, 0, -1, 0, -1},  {4, 12, 0, -1, 0, -1},   {8, 12, 0, -1, 0, -1},
+        {24, 12, 0, -1, 0, -1}, {8, 40, 0, 10, 0, -1},   {4, 40, 0, 3, 0, -1},
+        {8, 40, 0, 16, 6, -1},  {16, 40, 0, -1, 0, 0},   {16, 124, 1, -1, 0, 0},
+        {32, 40, 0, -1, 0, 1},  {32, 108, 0, -1, 0, 2}};
+    for (const auto& c : cases) {
         BmpOptions o;
         o.width = 13;
         o.height = 7;
-        o.bitCount = c.bpp;
-        o.headerSize = c.header;
-        o.topDown = c.topDown;
-        o.paletteEntries = c.entries;
-        o.gapBeforePixels = c.gap;
-        if (c.masks != nullptr) {
+        o.bitCount = c[0];
+        o.headerSize = static_cast<uint32_t>(c[1]);
+        o.topDown = c[2] != 0;
+        o.paletteEntries = c[3];
+        o.gapBeforePixels = c[4];
+        if (c[5] >= 0) {
             o.compression = BI_BITFIELDS;
-            std::copy(c.masks, c.masks + 3, o.masks);
+            std::copy(masks[c[5]], masks[c[5]] + 3, o.masks);
         }
         // Paletted files take the index (x + y) % entries, entry i being RGB(i, 255 - i, i / 2).
-        const int entries = c.entries >= 0 ? c.entries : 1 << std::min(c.bpp, 8);
+        const int entries = c[3] >= 0 ? c[3] : 1 << std::min(c[0], 8);
         const fixtures::ColorAt expected = [&](int x, int y) {
             const int i = (x + y) % entries;
-            return c.bpp <= 8 ? RGB(Byte(i), Byte(255 - i), Byte(i / 2)) : Corners(x, y);
+            return c[0] <= 8 ? RGB(Byte(i), Byte(255 - i), Byte(i / 2)) : Corners(x, y);
         };
         ExpectPicture(fixtures::MakeBmp(o, Corners), "p.bmp", 13, 7, expected, 0,
-                      std::to_string(c.bpp) + "-bit, header " + std::to_string(c.header));
+                      std::to_string(c[0]) + "-bit, header " + std::to_string(c[1]));
     }
     // Five-bit channels are widened by repeating their bits: 10000 is 10000100.
     BmpOptions mid;
