@@ -12,6 +12,101 @@
 
 namespace {
 
+struct GifFrame {
+    std::vector<uint8_t> indices;  // width * height palette indices
+    int transparentIndex = -1;
+};
+// Writes LZW codes of a fixed 9 bits: every pixel a literal, with a clear code often enough
+// that the decoder's table never grows past 9-bit codes.
+class GifCodeWriter {
+public:
+    void Code(uint32_t code) {
+        m_acc |= code << m_bits;
+        m_bits += 9;
+        while (m_bits >= 8) {
+            m_bytes.push_back(static_cast<uint8_t>(m_acc));
+            m_acc >>= 8;
+            m_bits -= 8;
+        }
+    }
+    fixtures::Bytes Finish() {
+        if (m_bits > 0) {
+            m_bytes.push_back(static_cast<uint8_t>(m_acc));
+        }
+        return m_bytes;
+    }
+
+private:
+    fixtures::Bytes m_bytes;
+    uint32_t m_acc = 0;
+    int m_bits = 0;
+};
+
+void Put16(fixtures::Bytes& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+// A GIF with a global palette (up to 256 colours, as 0x00RRGGBB) and one or more frames.
+fixtures::Bytes MakeGif(int width, int height, const std::vector<uint32_t>& palette,
+                        const std::vector<GifFrame>& frames) {
+    fixtures::Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
+    Put16(b, static_cast<uint32_t>(width));
+    Put16(b, static_cast<uint32_t>(height));
+    b.push_back(0xF7);  // global table of 256 entries
+    b.push_back(0);
+    b.push_back(0);
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t c = i < static_cast<int>(palette.size()) ? palette[i] : 0;
+        b.push_back(static_cast<uint8_t>(c >> 16));
+        b.push_back(static_cast<uint8_t>(c >> 8));
+        b.push_back(static_cast<uint8_t>(c));
+    }
+    if (frames.size() > 1) {
+        // Loop forever: an animation.
+        const char app[] = "NETSCAPE2.0";
+        b.insert(b.end(), {0x21, 0xFF, 11});
+        b.insert(b.end(), app, app + 11);
+        b.insert(b.end(), {3, 1, 0, 0, 0});
+    }
+    for (const GifFrame& frame : frames) {
+        b.insert(b.end(), {0x21, 0xF9, 4});
+        b.push_back(frame.transparentIndex >= 0 ? 0x01 : 0x00);
+        Put16(b, 10);  // 0.1 s
+        b.push_back(static_cast<uint8_t>(frame.transparentIndex >= 0 ? frame.transparentIndex : 0));
+        b.push_back(0);
+        b.push_back(0x2C);
+        Put16(b, 0);
+        Put16(b, 0);
+        Put16(b, static_cast<uint32_t>(width));
+        Put16(b, static_cast<uint32_t>(height));
+        b.push_back(0);
+        b.push_back(8);  // LZW minimum code size
+        GifCodeWriter codes;
+        codes.Code(256);
+        int sinceClear = 0;
+        for (uint8_t index : frame.indices) {
+            if (sinceClear == 254) {
+                codes.Code(256);
+                sinceClear = 0;
+            }
+            codes.Code(index);
+            ++sinceClear;
+        }
+        codes.Code(257);
+        const fixtures::Bytes data = codes.Finish();
+        for (size_t at = 0; at < data.size(); at += 255) {
+            const size_t n = std::min<size_t>(255, data.size() - at);
+            b.push_back(static_cast<uint8_t>(n));
+            b.insert(b.end(), data.begin() + static_cast<ptrdiff_t>(at),
+                     data.begin() + static_cast<ptrdiff_t>(at + n));
+        }
+        b.push_back(0);
+    }
+    b.push_back(0x3B);
+    return b;
+}
+
 void Save(const std::filesystem::path& path, const fixtures::Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -94,14 +189,12 @@ int main(int argc, char** argv) {
     cut.resize(cut.size() / 2);
     Save(root / "jpeg" / "cut.jpg", cut);
 
-    fixtures::GifFrame a, b;
+    GifFrame a, b;
     a.indices = {0, 1, 2, 3, 1, 2};
     a.transparentIndex = 3;
     b.indices = {3, 3, 3, 3, 3, 3};
-    Save(root / "picture" / "still.gif",
-         fixtures::MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF}, {a}));
-    Save(root / "picture" / "anim.gif",
-         fixtures::MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0}, {a, b}));
+    Save(root / "picture" / "still.gif", MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF}, {a}));
+    Save(root / "picture" / "anim.gif", MakeGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0}, {a, b}));
     for (const char* format : {"PNG", "BMP", "PPM", "XPM", "ICO", "TIFF", "WEBP", "TGA"}) {
         const fixtures::Bytes bytes = QtEncoded(format);
         if (!bytes.empty()) {

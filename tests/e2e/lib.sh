@@ -23,6 +23,7 @@ fail() {
 
 note() { echo "-- $*"; }
 
+now_ms() { date +%s%3N; }
 
 # wait_until SECONDS COMMAND...: runs the command every 50 ms until it succeeds; fails (status
 # 1) when it has not within the time.
@@ -123,20 +124,13 @@ start_host_window() {
 
 # Waits for the program's visible window; its id is SAVER_WIN. Sets SHOWN_AT (ms clock).
 wait_saver_window() {
-    local i
-    for i in $(seq 200); do
-        SAVER_WIN=$(xdotool search --onlyvisible --name '^Velvetfade$' 2>/dev/null | head -n1 || true)
-        if [[ -n "$SAVER_WIN" ]]; then
-            SHOWN_AT=$(now_ms)
-            return 0
-        fi
-        kill -0 "$SAVER_PID" 2>/dev/null || fail "the program ended before showing a window"
-        sleep 0.05
-    done
-    fail "no Velvetfade window appeared"
+    wait_until 10 eval '! saver_running || xdotool search --onlyvisible --name "^Velvetfade$"' ||
+        fail "no Velvetfade window appeared"
+    saver_running || fail "the program ended before showing a window"
+    SHOWN_AT=$(now_ms)
+    SAVER_WIN=$(xdotool search --onlyvisible --name '^Velvetfade$' | head -n1)
 }
 
-now_ms() { date +%s%3N; }
 
 # sleep_until MS: sleeps until MS milliseconds after the window appeared.
 sleep_until() {
@@ -163,18 +157,11 @@ expect_running() {
 
 # expect_ended WHAT [SECONDS]: the program must have ended, with status 0.
 expect_ended() {
-    local limit=${2:-3} i
-    for i in $(seq $((limit * 20))); do
-        if ! saver_running; then
-            local status=0
-            wait "$SAVER_PID" || status=$?
-            [[ $status -eq 0 ]] || fail "the program ended with status $status after: $1"
-            note "ended after: $1"
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "the program did not end after: $1"
+    wait_until "${2:-3}" eval '! saver_running' || fail "the program did not end after: $1"
+    local status=0
+    wait "$SAVER_PID" || status=$?
+    [[ $status -eq 0 ]] || fail "the program ended with status $status after: $1"
+    note "ended after: $1"
 }
 
 # window_geometry WIN: prints "X Y W H" of a window in root coordinates.
@@ -182,6 +169,13 @@ window_geometry() {
     xwininfo -id "$1" | awk '
         /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
         /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# expect_geometry "X Y W H": where the program's window lies, in root coordinates.
+expect_geometry() {
+    local got
+    got=$(window_geometry "$SAVER_WIN")
+    [[ "$got" == "$1" ]] || fail "the window is at $got, expected $1"
 }
 
 # saver_windows: the program's visible windows, one "X Y W H" line each, in order of X.
@@ -209,19 +203,14 @@ expect_pixel() {
 
 # add_pictures PATH...: appends a picture list to the settings written by write_settings.
 add_pictures() {
-    local file i=5
-    file=$(SETTINGS_FILE)
+    local i=0 path
     {
         echo "Num_String=$((5 + $#))"
-        for i in 0 1 2 3 4; do
-            echo "String_$i="
-        done
-        i=5
-        for path in "$@"; do
+        for path in "" "" "" "" "" "$@"; do
             echo "String_$i=$path"
             i=$((i + 1))
         done
-    } >>"$file"
+    } >>"$(SETTINGS_FILE)"
 }
 
 # A desktop of two colours, left and right half: the screen the saver captures.

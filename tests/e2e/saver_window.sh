@@ -17,8 +17,7 @@ covers_screen() {
     # No arguments at all: the full-screen saver.
     start_saver
     wait_saver_window
-    read -r x y w h < <(window_geometry "$SAVER_WIN")
-    [[ "$x $y $w $h" == "0 0 $SCREEN_W $SCREEN_H" ]] || fail "window at $x $y size $w x $h"
+    expect_geometry "0 0 $SCREEN_W $SCREEN_H"
     wait_pixel 500 400 ff8000 5
     expect_pixel 0 0 ff8000
     expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) ff8000
@@ -77,8 +76,7 @@ preview_in_host_window() {
     write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
     start_saver /p "$HOST_ID"
     wait_saver_window
-    read -r x y w h < <(window_geometry "$SAVER_WIN")
-    [[ "$x $y $w $h" == "100 100 320 240" ]] || fail "preview at $x $y size $w x $h"
+    expect_geometry "100 100 320 240"
     xwininfo -children -id "$HOST_ID" | grep -q '1 child' || fail "the preview is not a child"
     wait_pixel 200 200 ff8000 5
     expect_pixel 419 339 ff8000

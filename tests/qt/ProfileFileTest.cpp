@@ -15,44 +15,6 @@
 
 namespace {
 
-QString ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromUtf8(file.readAll());
-}
-
-TEST(ProfileFile, LivesUnderTheUsersConfigFolderNamedAfterTheProgram) {
-    QSettingsProfileStore profile(QStringLiteral("Velvetfade"));
-    const QString expected =
-        TestConfigHome() + QStringLiteral("/Kelsa's Applications/Velvetfade.ini");
-    EXPECT_EQ(profile.FileName(), expected);
-
-    SettingsStore store;
-    store.SetDWordAt(SLOT_EXIT_CONDITIONS, 0x13F);
-    store.SetDWordAt(SLOT_SINGLE_COLOR, 0xFFFFFFFF);
-    store.SetStringCount(5);
-    store.SetStringAt(5, "/tmp/a, b.jpg");
-    ASSERT_TRUE(store.ExchangeProfile(profile, false));
-
-    const QString text = ReadAll(expected);
-    EXPECT_TRUE(text.contains(QStringLiteral("[Settings]")));
-    EXPECT_TRUE(text.contains(QStringLiteral("DWORD_0=319")));
-    EXPECT_TRUE(text.contains(QStringLiteral("DWORD_5=4294967295")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Num_DWORD=6")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Num_String=6")));
-
-    // A second store on the same file, as the saver at its next start.
-    QSettingsProfileStore again(QStringLiteral("Velvetfade"));
-    SettingsStore loaded;
-    loaded.ExchangeProfile(again, true);
-    EXPECT_EQ(loaded.GetDWordAt(SLOT_EXIT_CONDITIONS), 0x13Fu);
-    EXPECT_EQ(loaded.GetDWordAt(SLOT_SINGLE_COLOR), 0xFFFFFFFFu);
-    EXPECT_EQ(loaded.GetStringCount(), 6);
-    EXPECT_EQ(loaded.GetStringAt(5), "/tmp/a, b.jpg");
-}
-
 TEST(ProfileFile, HandEditedValuesOfTheWrongTypeGiveTheDefault) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("edited.ini"));

@@ -112,29 +112,6 @@ TEST_F(SaverWindowTest, GraceTimeIsRightAcrossTheTickWrapAround) {
     EXPECT_TRUE(Closed());
 }
 
-TEST_F(SaverWindowTest, EachButtonAnswersToItsOwnBit) {
-    struct Case {
-        Qt::MouseButton button;
-        uint32_t bit;
-    } cases[] = {{Qt::LeftButton, EXIT_LEFT_BUTTON},
-                 {Qt::MiddleButton, EXIT_MIDDLE_BUTTON},
-                 {Qt::RightButton, EXIT_RIGHT_BUTTON}};
-    for (const Case& on : cases) {
-        Create({{SLOT_EXIT_CONDITIONS, on.bit}});
-        At(2000);
-        for (const Case& other : cases) {
-            if (other.bit != on.bit) {
-                Press(other.button);
-            }
-        }
-        Press(Qt::BackButton);
-        EXPECT_FALSE(Closed()) << on.bit;
-        Press(on.button);
-        EXPECT_TRUE(Closed()) << on.bit;
-        delete m_pWindow;
-    }
-}
-
 TEST_F(SaverWindowTest, MovementDuringGraceIsComparedWithTheFirstPositionAfterIt) {
     Create({{SLOT_EXIT_CONDITIONS, EXIT_MOUSE_MOVE}});
     At(100);
@@ -163,17 +140,6 @@ TEST_F(SaverWindowTest, AnOutsideCloseRequestIsIgnored) {
     EXPECT_FALSE(m_pWindow->close());
     EXPECT_TRUE(m_pWindow->isVisible());
     EXPECT_FALSE(Closed());
-}
-
-TEST_F(SaverWindowTest, ClosingTwiceEndsOnceAndAnAutoDeletingWindowGoes) {
-    Create({{SLOT_EXIT_CONDITIONS, EXIT_KEY_DOWN}}, true);
-    At(2000);
-    Key(Qt::Key_A);
-    Key(Qt::Key_B);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(m_pSpy->count(), 1);
-    EXPECT_TRUE(m_pWindow.isNull());
 }
 
 }  // namespace

@@ -51,29 +51,6 @@ TEST(DibSurfaceCreate, RejectsBadSizesAndDepthsCleanly) {
     EXPECT_TRUE(wide.Create(MAX_SURFACE_SIDE, 1, 24));
 }
 
-TEST(DibSurfaceBytes, FlipRowsAndSwapRedBlueLeaveThePaddingAlone) {
-    DibSurface s(3, 3, 24);
-    for (int i = 0; i < s.GetImageSize(); ++i) {
-        s.Bits()[i] = static_cast<uint8_t>(i);
-    }
-    s.FlipRows();
-    s.SwapRedBlue();
-    // Width 3: nine pixel bytes and three padding bytes a row; rows 0 and 2 trade places.
-    for (int row = 0; row < 3; ++row) {
-        const uint8_t* p = s.Bits() + row * 12;
-        const int from = (2 - row) * 12;
-        for (int x = 0; x < 3; ++x) {
-            EXPECT_EQ(p[3 * x], from + 3 * x + 2);
-            EXPECT_EQ(p[3 * x + 1], from + 3 * x + 1);
-            EXPECT_EQ(p[3 * x + 2], from + 3 * x);
-        }
-        EXPECT_EQ(p[11], from + 11);
-    }
-    DibSurface copy = s.Duplicate();
-    EXPECT_NE(copy.Bits(), s.Bits());
-    EXPECT_EQ(0, std::memcmp(copy.Bits(), s.Bits(), s.GetImageSize()));
-}
-
 TEST(DibSurfaceMmxSwitch, StoredValuesAndTheMissingEntry) {
     struct Case {
         const char* stored;  // nullptr: no entry
