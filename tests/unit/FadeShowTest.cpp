@@ -218,6 +218,11 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
     }
     EXPECT_EQ(m_random.seeds.back(), m_dwNow + 1);
     EXPECT_EQ(m_random.seeds.front(), m_dwNow);
+    // A random kind draws one of the three, pictures included.
+    Set(SLOT_SCENE_KIND, SCENE_RANDOM);
+    m_random.values = {SCENE_BITMAP};
+    ASSERT_TRUE(show.PrepareNextScene());
+    EXPECT_EQ(Get(show.Surface(FadeShow::SURFACE_SCENE), 20, 15), colors[2]);
 }
 
 TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
