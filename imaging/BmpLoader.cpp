@@ -37,14 +37,14 @@ PictureMessage ReadError(const char* pszPath, int nError) {
 }
 
 // Reads exactly n bytes at the current position: 1 done, 0 short (no message), -1 read error
-// (its reason in message).
+// (its reason added to messages).
 int ReadBlock(InputFile& file, void* pBuffer, size_t n, const char* pszPath,
-              std::optional<PictureMessage>& message) {
+              std::vector<PictureMessage>& messages) {
     if (file.ReadExactly(pBuffer, n)) {
         return 1;
     }
     if (errno != 0) {
-        message = ReadError(pszPath, errno);
+        messages.push_back(ReadError(pszPath, errno));
         return -1;
     }
     return 0;
@@ -142,7 +142,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
         return Failed(std::move(result));
     }
     uint8_t fileHeader[14];
-    if (ReadBlock(file, fileHeader, sizeof(fileHeader), pszPath, result.message) != 1 ||
+    if (ReadBlock(file, fileHeader, sizeof(fileHeader), pszPath, result.messages) != 1 ||
         fileHeader[0] != 'B' || fileHeader[1] != 'M') {
         return Failed(std::move(result));
     }
@@ -150,7 +150,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
 
     // The info header: its size first, then the rest of it.
     uint8_t header[124] = {};
-    if (ReadBlock(file, header, 4, pszPath, result.message) != 1) {
+    if (ReadBlock(file, header, 4, pszPath, result.messages) != 1) {
         return Failed(std::move(result));
     }
     BmpInfo info;
@@ -158,7 +158,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
     if (info.headerSize != 12 && (info.headerSize < 40 || info.headerSize > sizeof(header))) {
         return Failed(std::move(result));
     }
-    if (ReadBlock(file, header + 4, info.headerSize - 4, pszPath, result.message) != 1) {
+    if (ReadBlock(file, header + 4, info.headerSize - 4, pszPath, result.messages) != 1) {
         return Failed(std::move(result));
     }
     if (info.headerSize == 12) {
@@ -200,7 +200,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
         } else {
             const size_t nMaskBytes = c == BI_ALPHABITFIELDS ? 16 : 12;
             uint8_t masks[16];
-            if (ReadBlock(file, masks, nMaskBytes, pszPath, result.message) != 1) {
+            if (ReadBlock(file, masks, nMaskBytes, pszPath, result.messages) != 1) {
                 return Failed(std::move(result));
             }
             for (int k = 0; k < 3; ++k) {
@@ -217,7 +217,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
     const uint32_t nEntrySize = info.coreHeader ? 3 : 4;
     std::vector<uint8_t> palette(static_cast<size_t>(nEntries) * nEntrySize);
     if (!palette.empty() &&
-        ReadBlock(file, palette.data(), palette.size(), pszPath, result.message) != 1) {
+        ReadBlock(file, palette.data(), palette.size(), pszPath, result.messages) != 1) {
         return Failed(std::move(result));
     }
     offset += palette.size();
@@ -264,7 +264,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
     }
     const size_t nImage = static_cast<size_t>(surface.GetImageSize());
     if (!bRle) {
-        if (ReadBlock(file, surface.Bits(), nImage, pszPath, result.message) != 1) {
+        if (ReadBlock(file, surface.Bits(), nImage, pszPath, result.messages) != 1) {
             return Failed(std::move(result));
         }
         if (bTopDown) {
@@ -278,7 +278,7 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
     const size_t nData = static_cast<size_t>(std::min<uint64_t>(
         nAvailable, std::min<uint64_t>(2 * uint64_t{nImage} + 4096, MAX_SURFACE_BYTES)));
     std::vector<uint8_t> data(nData);
-    if (nData > 0 && ReadBlock(file, data.data(), nData, pszPath, result.message) != 1) {
+    if (nData > 0 && ReadBlock(file, data.data(), nData, pszPath, result.messages) != 1) {
         return Failed(std::move(result));
     }
     h.biCompression = BI_RGB;

@@ -26,14 +26,17 @@ struct JpegErrorManager {
     jpeg_error_mgr pub;  // first, so that the library's pointer is ours too
     jmp_buf jumpBack;
     jpeg_progress_mgr progress;
-    // The first message of the load (a warning or the fatal error), for the one box shown.
-    char szMessage[JMSG_LENGTH_MAX];  // 200 characters
+    // The messages of the load, in order: the library shows only the first warning, so a
+    // warning and then a fatal error are the most there can be (room is left for more).
+    char aszMessages[4][JMSG_LENGTH_MAX];  // 200 characters each
+    int nMessages;
 };
 
 void KeepMessage(j_common_ptr cinfo, const char* pszText) {
     auto* pManager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-    if (pManager->szMessage[0] == '\0') {
-        std::snprintf(pManager->szMessage, sizeof pManager->szMessage, "%s", pszText);
+    if (pManager->nMessages < 4) {
+        std::snprintf(pManager->aszMessages[pManager->nMessages], JMSG_LENGTH_MAX, "%s", pszText);
+        ++pManager->nMessages;
     }
 }
 
@@ -156,8 +159,8 @@ LoadedPicture LoadJpegFile(const char* pszPath) {
     JpegErrorManager manager;
     const int nResult = DecodeJpegStream(result.surface, pFile, manager);
     std::fclose(pFile);
-    if (manager.szMessage[0] != '\0') {
-        result.message = PictureMessage{"JPEG Error", manager.szMessage};
+    for (int i = 0; i < manager.nMessages; ++i) {
+        result.messages.push_back(PictureMessage{"JPEG Error", manager.aszMessages[i]});
     }
     if (nResult == 0) {
         result.surface.Release();

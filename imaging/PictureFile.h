@@ -1,15 +1,16 @@
 #pragma once
 
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "imaging/DibSurface.h"
 #include "imaging/ImagingPlatform.h"
 
-// What a picture file gave: the picture, and what the user is to be told about the file. A
-// file can fail without a word (not a picture of that kind), fail with a reason (a read error,
-// a JPEG the library gives up on), or load with a warning (a JPEG cut short). The loaders show
-// nothing themselves: whoever loads decides whether and how to show the message.
+// What a picture file gave: the picture, and what the user is to be told about the file, in
+// order. A file can fail without a word (not a picture of that kind), fail with a reason (a
+// read error, a JPEG the library gives up on), load with a warning (a JPEG cut short), or
+// warn and then fail. The loaders show nothing themselves: whoever loads decides whether and
+// how to show the messages.
 struct PictureMessage {
     std::string title;
     std::string text;
@@ -17,7 +18,7 @@ struct PictureMessage {
 
 struct LoadedPicture {
     DibSurface surface;  // without pixels when the file could not be loaded
-    std::optional<PictureMessage> message;
+    std::vector<PictureMessage> messages;
 
     bool Loaded() const { return surface.HasBits(); }
 };

@@ -172,8 +172,10 @@ void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
 
 bool FadeShow::ComposePicture(const std::string& strPath) {
     LoadedPicture loaded = LoadImageFile(strPath.c_str(), m_services.pictures);
-    if (loaded.message && m_services.messages != nullptr) {
-        m_services.messages->ShowMessage(loaded.message->title, loaded.message->text);
+    for (const PictureMessage& message : loaded.messages) {
+        if (m_services.messages != nullptr) {
+            m_services.messages->ShowMessage(message.title, message.text);
+        }
     }
     if (!loaded.Loaded()) {
         return false;

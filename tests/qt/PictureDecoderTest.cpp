@@ -63,7 +63,7 @@ TEST_F(PictureDecoderTest, GarbageAndHugeDeclaredSizesFailAndNothingIsSaid) {
     large[8] = 0x02;
     large[9] = 0x40;
     const LoadedPicture refused = Load("large.gif", large);
-    EXPECT_FALSE(refused.Loaded() || refused.message);
+    EXPECT_FALSE(refused.Loaded() || !refused.messages.empty());
     // At the limit's edge a picture still loads.
     QImage wide(4096, 2, QImage::Format_RGB32);
     wide.fill(Qt::red);

@@ -50,8 +50,8 @@ protected:
     // Loads the bytes as a file of that name; keeps what the loader says in m_messages.
     LoadedPicture LoadFile(const Bytes& bytes, const char* name) {
         LoadedPicture loaded = LoadImageFile(m_dir.Write(name, bytes).c_str(), &m_decoder);
-        if (loaded.message) {
-            m_messages.push_back(loaded.message->title + ": " + loaded.message->text);
+        for (const PictureMessage& message : loaded.messages) {
+            m_messages.push_back(message.title + ": " + message.text);
         }
         return loaded;
     }
@@ -307,14 +307,14 @@ TEST_F(LoaderTest, OnlyRegularFilesAreOpenedAndNothingBlocks) {
          {base + ".bmp", base + ".jpg", base + ".gif", base + "folder.bmp",
           std::string("/dev/zero"), m_dir.Path(), base + "missing.jpg", std::string("")}) {
         LoadedPicture loaded = LoadImageFile(path.c_str(), &m_decoder);
-        EXPECT_FALSE(loaded.Loaded() || loaded.message) << path;
+        EXPECT_FALSE(loaded.Loaded() || !loaded.messages.empty()) << path;
     }
     EXPECT_TRUE(m_decoder.decoded.empty());
     // A read error is reported: the kernel says this file has length 0, and reading it fails.
     LoadedPicture loaded = LoadBmpFile("/proc/self/mem");
     EXPECT_FALSE(loaded.Loaded());
-    ASSERT_TRUE(loaded.message);
-    EXPECT_NE(loaded.message->text.find("/proc/self/mem"), std::string::npos);
+    ASSERT_EQ(loaded.messages.size(), 1u);
+    EXPECT_NE(loaded.messages[0].text.find("/proc/self/mem"), std::string::npos);
 }
 
 }  // namespace
