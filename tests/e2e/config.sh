@@ -3,29 +3,30 @@
 # Usage: config.sh CASE
 source "$(dirname "$0")/lib.sh"
 
-wait_sheet() {  # TITLE
-    local i w
-    for i in $(seq 100); do
-        # Names compared whole, outside xdotool's regular expressions (which miss UTF-8).
-        for w in $(xdotool search --onlyvisible --name 'Velvetfade' 2>/dev/null); do
-            if [[ "$(xdotool getwindowname "$w")" == "$1" ]]; then
-                sleep 0.3
-                return 0
-            fi
-        done
-        kill -0 "$SAVER_PID" 2>/dev/null || fail "the program ended before showing the sheet"
-        sleep 0.05
+# Whether a window of the program has this title (compared whole, outside xdotool's regular
+# expressions, which miss UTF-8).
+titled() {
+    local w
+    for w in $(xdotool search --onlyvisible --name 'Velvetfade' 2>/dev/null); do
+        [[ "$(xdotool getwindowname "$w")" == "$1" ]] && return 0
     done
-    fail "no window titled $1 appeared"
+    return 1
 }
 
+wait_sheet() {  # TITLE
+    wait_until 5 eval "! saver_running || titled '$1'" || fail "no window titled $1 appeared"
+    saver_running || fail "the program ended before showing the sheet"
+    sleep 0.3
+}
+
+# In Japanese, with the same mnemonics: changes, then Escape.
 escape_leaves_the_file_as_it_was() {
     write_settings 319 50 1 0 100 $((0x0080FF)) 0 0 0 5
     add_pictures /nowhere/a.jpg
     local before
     before=$(sha256sum "$(SETTINGS_FILE)")
-    start_saver /c
-    wait_sheet 'Setting of Velvetfade'
+    LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 start_saver /c
+    wait_sheet 'Velvetfade 設定'
     xdotool key alt+s alt+o
     sleep 0.6  # a mnemonic's button stays pressed for a moment and holds Escape back
     xdotool key Escape
@@ -87,13 +88,6 @@ keyboard_alone_sets_every_page() {
     for expected in DWORD_0=$((319 - 32)) DWORD_1=8 DWORD_2=1 DWORD_6=$((0x0000FF)); do
         grep -qx "$expected" "$file" || fail "the settings file lacks $expected: $(cat "$file")"
     done
-}
-
-japanese_title() {
-    LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 start_saver /c
-    wait_sheet 'Velvetfade 設定'
-    xdotool key Escape
-    expect_ended "Escape" 5
 }
 
 start_xvfb

@@ -1,7 +1,7 @@
 # Helpers for the end-to-end tests: a private Xvfb display, a private settings folder, the real
 # program started in the background, and checks against what the X server shows.
-# Sourced by the test scripts; expects VELVETFADE (the program) and TEST_WINDOW (the stand-in
-# host window tool) to be set.
+# Sourced by the test scripts; expects VELVETFADE (the program) and X11_TOOL (tests/tools) to be
+# set.
 
 set -euo pipefail
 
@@ -89,18 +89,14 @@ SETTINGS_FILE() { echo "$XDG_CONFIG_HOME/Kelsa's Applications/Velvetfade.ini"; }
 
 # write_settings DWORD0 [DWORD1 ...]: stores the given DWORD slots.
 write_settings() {
-    local file
-    file=$(SETTINGS_FILE)
-    mkdir -p "$(dirname "$file")"
+    local i=0 value
+    mkdir -p "$(dirname "$(SETTINGS_FILE)")"
     {
-        echo "[Settings]"
-        echo "Num_DWORD=$#"
-        local i=0 value
+        printf '[Settings]\nNum_DWORD=%s\n' $#
         for value in "$@"; do
-            echo "DWORD_$i=$value"
-            i=$((i + 1))
+            echo "DWORD_$((i++))=$value"
         done
-    } >"$file"
+    } >"$(SETTINGS_FILE)"
 }
 
 # start_saver ARGS...: runs the program in the background; its pid is SAVER_PID.
@@ -114,7 +110,7 @@ start_saver() {
 # start_host_window X Y W H [0xRRGGBB]: a foreign window; its id is HOST_ID, its pid HOST_PID.
 start_host_window() {
     local out="$E2E_TMP/host.$RANDOM"
-    "$TEST_WINDOW" "$@" >"$out" 2>&1 &
+    "$X11_TOOL" window "$@" >"$out" 2>&1 &
     HOST_PID=$!
     BG_PIDS+=("$HOST_PID")
     wait_until 5 test -s "$out"
@@ -204,13 +200,10 @@ expect_pixel() {
 # add_pictures PATH...: appends a picture list to the settings written by write_settings.
 add_pictures() {
     local i=0 path
-    {
-        echo "Num_String=$((5 + $#))"
-        for path in "" "" "" "" "" "$@"; do
-            echo "String_$i=$path"
-            i=$((i + 1))
-        done
-    } >>"$(SETTINGS_FILE)"
+    echo "Num_String=$((5 + $#))" >>"$(SETTINGS_FILE)"
+    for path in "" "" "" "" "" "$@"; do
+        echo "String_$((i++))=$path" >>"$(SETTINGS_FILE)"
+    done
 }
 
 # A desktop of two colours, left and right half: the screen the saver captures.
@@ -224,18 +217,11 @@ two_colour_desktop() {
 }
 
 # wait_pixel X Y RRGGBB [SECONDS]: waits until the screen shows that colour there.
+pixel_is() { [[ "$(pixel "$1" "$2")" == "$3" ]]; }
 wait_pixel() {
-    local limit=${4:-5} got="" start
-    start=$(now_ms)
-    while (($(now_ms) - start < limit * 1000)); do
-        got=$(pixel "$1" "$2")
-        if [[ "$got" == "$3" ]]; then
-            note "($1, $2) became $3 after $(($(now_ms) - SHOWN_AT)) ms"
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "pixel ($1, $2) did not become $3 (last $got)"
+    wait_until "${4:-5}" pixel_is "$1" "$2" "$3" ||
+        fail "pixel ($1, $2) did not become $3 (last $(pixel "$1" "$2"))"
+    note "($1, $2) became $3 after $(($(now_ms) - SHOWN_AT)) ms"
 }
 
 # first_look X Y COVER [SECONDS]: prints the first colour there other than COVER (the host's

@@ -17,7 +17,6 @@ every_monitor_fades_from_its_own_part_and_a_key_ends_all() {
     local left right
     left=$(pixel 1000 10)
     right=$(pixel 1034 10)
-    note "first look at 1000 and 1034: $left $right"
     (($((16#${left:4:2})) > 0x99)) || fail "the left monitor did not start from its part ($left)"
     (($((16#${right:0:2})) > 0x99)) || fail "the right monitor did not start from its part ($right)"
     wait_pixel 10 10 00ff00 5

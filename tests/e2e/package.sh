@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: built with CPack from this build, checked, installed with dpkg, and the
-# installed program started from its installed path on a private Xvfb display, by its desktop
-# entry, and by XScreenSaver; removed again at the end. Needs root (or sudo without a password) and a machine where no velvetfade package is
-# installed yet; otherwise it is skipped (exit 77).
+# installed program started on a private Xvfb display by its desktop entry and by XScreenSaver;
+# removed again at the end. Needs root (or sudo without a password) and a machine where no
+# velvetfade package is installed yet; otherwise it is skipped (exit 77).
 source "$(dirname "$0")/lib.sh"
 
 [[ -n "${BUILD_DIR:-}" ]] || fail "BUILD_DIR is not set"
@@ -61,25 +61,13 @@ CLEANUP_HOOKS+=(remove_package)
 [[ "$(command -v Velvetfade)" == /usr/bin/Velvetfade ]] || fail "Velvetfade is not on the PATH"
 note "installed: $(dpkg-query -W -f='${Package} ${Version}' velvetfade)"
 
-# Started from where it was installed.
-VELVETFADE=/usr/bin/Velvetfade
 start_xvfb
-write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
-start_saver --window
-wait_saver_window
-read -r x y w h < <(window_geometry "$SAVER_WIN")
-wait_pixel $((x + w / 2)) $((y + h / 2)) ff8000 5
-kill -TERM "$SAVER_PID"
-expect_ended "SIGTERM to the installed program"
-
 # The desktop entry's command opens the settings.
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/velvetfade.desktop | head -n1)
 [[ "$exec_line" == "Velvetfade /c" ]] || fail "the desktop entry runs $exec_line"
 read -r -a entry_command <<<"$exec_line"
-SAVER_LOG="$E2E_TMP/settings.log"
-"${entry_command[@]}" >"$SAVER_LOG" 2>&1 &
-SAVER_PID=$!
-BG_PIDS+=("$SAVER_PID")
+VELVETFADE=${entry_command[0]}
+start_saver "${entry_command[@]:1}"
 wait_until 5 xdotool search --onlyvisible --name 'Velvetfade' || fail "the settings did not open"
 note "the settings opened: $(xdotool getwindowname "$(xdotool search --onlyvisible --name Velvetfade | head -n1)")"
 kill -TERM "$SAVER_PID"

@@ -3,15 +3,9 @@
 # with xdotool. Usage: saver_window.sh CASE
 source "$(dirname "$0")/lib.sh"
 
-# The "desktop" under the saver: a full-screen window of a known colour.
-desktop() {
-    start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" 0x3366cc
-    DESKTOP_ID=$HOST_ID
-    expect_pixel 500 400 3366cc
-}
-
 covers_screen() {
-    desktop
+    start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" 0x3366cc
+    expect_pixel 500 400 3366cc
     # An orange scene shown at once: every pixel of the screen shows the saver's window.
     write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
     # No arguments at all: the full-screen saver.
@@ -21,11 +15,7 @@ covers_screen() {
     wait_pixel 500 400 ff8000 5
     expect_pixel 0 0 ff8000
     expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) ff8000
-}
-
-key_grace() {
-    start_saver /s
-    wait_saver_window
+    # A key in the grace time is ignored; after it, Alt alone ends the saver.
     sleep_until 500
     xdotool key a
     expect_running "a key at 0.5 s"
@@ -67,27 +57,6 @@ mouse_move() {
     expect_running "moving back to the first position seen"
     xdotool mousemove 201 200
     expect_ended "a one-pixel movement"
-}
-
-preview_in_host_window() {
-    desktop
-    start_host_window 100 100 320 240 0x00ff00
-    expect_pixel 200 200 00ff00
-    write_settings 319 50 0 0 100 $((0x0080FF)) 0 0 0 5
-    start_saver /p "$HOST_ID"
-    wait_saver_window
-    expect_geometry "100 100 320 240"
-    xwininfo -children -id "$HOST_ID" | grep -q '1 child' || fail "the preview is not a child"
-    wait_pixel 200 200 ff8000 5
-    expect_pixel 419 339 ff8000
-    expect_pixel 90 90 3366cc
-    sleep_until 2000
-    xdotool mousemove 200 200 click 1 click 2 click 3
-    xdotool mousemove 250 250
-    xdotool key a Alt_L Escape
-    expect_running "clicks, keys and movement over the preview"
-    kill "$HOST_PID"
-    expect_ended "the host window was destroyed"
 }
 
 start_xvfb
