@@ -212,12 +212,14 @@ bool DibSurface::BlendOverTo32(const DibSurface& base, const PixelTarget& target
     const int nHeight = GetHeight();
     const blend::Isa isa = blend::BestIsa();
     const auto mix = m_bUseMmx ? blend::Mix128To32 : blend::Mix100To32;
+    const uint8_t* pSource = Bits();
+    const uint8_t* pBase = base.Bits();
     // Our rows are bottom-up and the target's top-down, so one of the two is walked backwards.
     // Let it be the target: the processor follows reads that run forwards through memory far
     // better, and the stores around the cache do not care.
     for (int r = 0; r < nHeight; ++r) {
         const size_t offset = static_cast<size_t>(r) * stride;
-        mix(Bits() + offset, base.Bits() + offset, target.Row(nHeight - 1 - r), width, nLevel, isa);
+        mix(pSource + offset, pBase + offset, target.Row(nHeight - 1 - r), width, nLevel, isa);
     }
     blend::StoreFence();
     return true;
