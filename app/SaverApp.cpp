@@ -1,7 +1,5 @@
 #include "app/SaverApp.h"
 
-#include "app/XScreenSaverOptions.h"
-
 namespace {
 constexpr const char* SAVER_NAME = "Velvetfade";
 }
@@ -33,10 +31,53 @@ std::optional<std::string> SaverApp::HelpOrVersion(int argc, const char* const* 
     return std::nullopt;
 }
 
+namespace {
+bool IsSet(const char* psz) {
+    return psz != nullptr && psz[0] != '\0';
+}
+
+// Nothing is asked of the windowing side while the mode is only being found out.
+class NoWindows : public WindowQuery {
+public:
+    bool IsWindow(long) const override { return false; }
+};
+}  // namespace
+
+SaverMode SaverApp::ModeOf(const SaverCommandLineInfo& cmdInfo, const XScreenSaverOptions& options,
+                           bool bHostSet) {
+    const SaverMode mode = ChooseMode(cmdInfo);
+    if (mode != SaverMode::Saver) {
+        return mode;
+    }
+    // XScreenSaver's conventions say where the show runs, when they are given; the host's
+    // variable alone is enough, unless /s asked for the full-screen saver.
+    if (options.bWindowId || options.bRoot) {
+        return SaverMode::Host;
+    }
+    if (options.bOwnWindow) {
+        return SaverMode::Window;
+    }
+    return bHostSet && !cmdInfo.m_bSaver ? SaverMode::Host : SaverMode::Saver;
+}
+
+SaverMode SaverApp::RequestedMode(int argc, const char* const* argv, const char* pszHostWindow) {
+    const NoWindows noWindows;
+    SaverCommandLineInfo cmdInfo(noWindows);
+    ParseCommandLine(argc, argv, cmdInfo);
+    return ModeOf(cmdInfo, ParseXScreenSaverOptions(argc, argv), IsSet(pszHostWindow));
+}
+
+bool SaverApp::UsesWayland(int argc, const char* const* argv, const char* pszWaylandDisplay,
+                           const char* pszDisplay) {
+    return ParseXScreenSaverOptions(argc, argv).bWayland ||
+           (IsSet(pszWaylandDisplay) && !IsSet(pszDisplay));
+}
+
 bool SaverApp::InitInstance(int argc, const char* const* argv, const char* pszHostWindow) {
     SaverCommandLineInfo cmdInfo(m_shell);
     ParseCommandLine(argc, argv, cmdInfo);
-    m_mode = ChooseMode(cmdInfo);
+    const XScreenSaverOptions options = ParseXScreenSaverOptions(argc, argv);
+    m_mode = ModeOf(cmdInfo, options, IsSet(pszHostWindow));
 
     switch (m_mode) {
         case SaverMode::Preview:
@@ -46,38 +87,22 @@ bool SaverApp::InitInstance(int argc, const char* const* argv, const char* pszHo
                    Fail("the saver window could not be created.");
         case SaverMode::Configure:
             return RunConfiguration();
-        case SaverMode::Saver:
-        case SaverMode::Host:
         case SaverMode::Window:
-            break;  // ChooseMode leaves these to XScreenSaver's conventions
-    }
-
-    // XScreenSaver's conventions say where the show runs, when they are given.
-    const XScreenSaverOptions options = ParseXScreenSaverOptions(argc, argv);
-    const bool bHostSet = pszHostWindow != nullptr && pszHostWindow[0] != '\0';
-    if (options.bWindowId) {
-        m_mode = SaverMode::Host;
-        if (!options.windowId) {
-            return Fail("--window-id needs a window number, decimal or 0x-hex, not \"" +
-                        options.strWindowIdText + "\".");
-        }
-        if (!m_shell.IsWindow(*options.windowId)) {
-            return Fail("there is no window " + options.strWindowIdText + ".");
-        }
-        return StartHosted(*options.windowId);
-    }
-    if (options.bRoot) {
-        m_mode = SaverMode::Host;
-        return bHostSet ? StartInHostVariable(pszHostWindow) : StartHosted(0);
-    }
-    if (options.bOwnWindow) {
-        m_mode = SaverMode::Window;
-        return m_shell.CreateOwnWindow(SAVER_NAME) || Fail("the window could not be created.");
-    }
-    // The host's variable alone is enough, unless /s asked for the full-screen saver.
-    if (bHostSet && !cmdInfo.m_bSaver) {
-        m_mode = SaverMode::Host;
-        return StartInHostVariable(pszHostWindow);
+            return m_shell.CreateOwnWindow(SAVER_NAME) || Fail("the window could not be created.");
+        case SaverMode::Host:
+            if (options.bWindowId) {
+                if (!options.windowId) {
+                    return Fail("--window-id needs a window number, decimal or 0x-hex, not \"" +
+                                options.strWindowIdText + "\".");
+                }
+                if (!m_shell.IsWindow(*options.windowId)) {
+                    return Fail("there is no window " + options.strWindowIdText + ".");
+                }
+                return StartHosted(*options.windowId);
+            }
+            return IsSet(pszHostWindow) ? StartInHostVariable(pszHostWindow) : StartHosted(0);
+        case SaverMode::Saver:
+            break;
     }
     // Without a window nothing would ever end the event loop, so end the program instead.
     return m_shell.CreateSaverWindow(SAVER_NAME, 0, true) ||

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/SaverCommandLineInfo.h"
+#include "app/XScreenSaverOptions.h"
 
 // What the application needs from the windowing side to start a mode.
 class SaverShell : public WindowQuery {
@@ -33,6 +34,13 @@ public:
     bool InitInstance(int argc, const char* const* argv, const char* pszHostWindow = nullptr);
 
     SaverMode GetMode() const { return m_mode; }
+
+    // The mode InitInstance would start for these arguments, without starting anything.
+    static SaverMode RequestedMode(int argc, const char* const* argv, const char* pszHostWindow);
+    // Whether the program runs on the Wayland compositor rather than an X server: when asked
+    // (--wayland), or when a compositor is named and no X display is.
+    static bool UsesWayland(int argc, const char* const* argv, const char* pszWaylandDisplay,
+                            const char* pszDisplay);
     // Why InitInstance returned false; empty when the program simply has nothing more to do.
     const std::string& FailureMessage() const { return m_strFailure; }
 
@@ -42,6 +50,8 @@ public:
     static const char* const USAGE;
 
 private:
+    static SaverMode ModeOf(const SaverCommandLineInfo& cmdInfo, const XScreenSaverOptions& options,
+                            bool bHostSet);
     bool RunConfiguration();
     // In the window $XSCREENSAVER_WINDOW names; fails when it names none.
     bool StartInHostVariable(const char* pszHostWindow);

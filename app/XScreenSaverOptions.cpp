@@ -70,6 +70,8 @@ XScreenSaverOptions ParseXScreenSaverOptions(int argc, const char* const* argv) 
             options.bVersion = true;
         } else if (std::strcmp(pszName, "root") == 0) {
             options.bRoot = true;
+        } else if (std::strcmp(pszName, "wayland") == 0) {
+            options.bWayland = true;
         } else if (std::strcmp(pszName, "window") == 0) {
             options.bOwnWindow = true;
         } else if (std::strcmp(pszName, "window-id") == 0) {

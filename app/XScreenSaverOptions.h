@@ -7,6 +7,7 @@
 //   --root          draw on the root window, or on $XSCREENSAVER_WINDOW when the host set it
 //   --window-id N   draw into window N, decimal or 0x-hex
 //   --window        run in a window of our own
+// and our own --wayland (run on the Wayland compositor even where an X display is set),
 // and, two dashes only (one-dash words belong to the Windows parser), --help and --version.
 // Anything else is left to the Windows-style parser, which sees every argument too.
 struct XScreenSaverOptions {
@@ -14,6 +15,7 @@ struct XScreenSaverOptions {
     bool bVersion = false;
     bool bRoot = false;
     bool bOwnWindow = false;
+    bool bWayland = false;
     bool bWindowId = false;        // --window-id was given
     std::optional<long> windowId;  // its value, when it is a window number
     std::string strWindowIdText;   // its value as given, for the message when it is not

@@ -11,14 +11,15 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/ExitConditions.h"
 #include "app/ProfileStore.h"
 #include "app/SettingsView.h"
 #include "platform/X11Display.h"
 
 namespace {
 
-// The first mouse position seen by any saver window of the process; (-1, -1) until then.
-QPoint g_ptMouseReference(-1, -1);
+// The first mouse position seen by any saver window of the process.
+PointerReference g_mouseReference;
 
 }  // namespace
 
@@ -44,7 +45,7 @@ SaverWindow::~SaverWindow() {
 }
 
 void SaverWindow::ResetMouseReference() {
-    g_ptMouseReference = QPoint(-1, -1);
+    g_mouseReference.Reset();
 }
 
 int SaverWindow::FramePeriodMs(uint32_t dwFramesPerSecond) {
@@ -190,8 +191,7 @@ int SaverWindow::OnCreate() {
 }
 
 void SaverWindow::EndSaverIf(uint32_t dwMask) {
-    const uint32_t dwFlags = SettingsView(m_settings).ExitConditions();
-    if ((dwFlags & dwMask) == 0 || TicksSince(Now(), m_dwStartTick) <= EXIT_GRACE_MS) {
+    if (!InputEndsSaver(SettingsView(m_settings).ExitConditions(), dwMask, m_dwStartTick, Now())) {
         return;
     }
     m_bCloseRequested = true;
@@ -261,12 +261,7 @@ void SaverWindow::mouseMoveEvent(QMouseEvent* pEvent) {
     // On the desktop's coordinates: the first position seen may be over another monitor's
     // window.
     const QPoint pt = pEvent->globalPosition().toPoint();
-    if (g_ptMouseReference == QPoint(-1, -1)) {
-        g_ptMouseReference = pt;
-        return;
-    }
-    // No threshold: one pixel away from the first position seen counts.
-    if (pt != g_ptMouseReference) {
+    if (g_mouseReference.MovedTo(pt.x(), pt.y())) {
         EndSaverIf(EXIT_MOUSE_MOVE);
     }
 }

@@ -18,8 +18,6 @@ class SaverWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Time after creation during which no input ends the saver.
-    static constexpr uint32_t EXIT_GRACE_MS = 1500;
     // A window of our own cannot be made smaller than this.
     static constexpr int MIN_OWN_WINDOW_WIDTH = 160;
     static constexpr int MIN_OWN_WINDOW_HEIGHT = 120;

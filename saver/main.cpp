@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -10,6 +12,35 @@
 #include "platform/X11Display.h"
 #include "saver/QtSaverShell.h"
 #include "saver/Translation.h"
+#include "saver/WaylandSaverShell.h"
+
+namespace {
+
+// Starts the mode with the shell and runs the event loop; the program's exit status.
+template <typename Shell>
+int Run(QCoreApplication& app, Shell& shell, const std::vector<const char*>& args) {
+    QuitOnSignals(app, [&shell] {
+        std::fprintf(stderr, "Velvetfade: frames presented: %llu\n",
+                     static_cast<unsigned long long>(shell.FramesPresented()));
+    });
+    SaverApp saverApp(shell);
+    if (!saverApp.InitInstance(static_cast<int>(args.size()), args.data(),
+                               std::getenv("XSCREENSAVER_WINDOW"))) {
+        if (!saverApp.FailureMessage().empty()) {
+            std::fprintf(stderr, "Velvetfade: %s\n", saverApp.FailureMessage().c_str());
+            return 1;
+        }
+        return 0;
+    }
+    return app.exec();
+}
+
+bool HasQtPlatform(const char* pszName) {
+    const QDir plugins(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms");
+    return !plugins.entryList({QStringLiteral("libq%1*.so").arg(QLatin1String(pszName))}).isEmpty();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // The host's arguments are read as given, before Qt takes out the options it knows.
@@ -18,11 +49,43 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         argPtrs.push_back(arg.c_str());
     }
+    const int nArgs = static_cast<int>(argPtrs.size());
 
-    if (const std::optional<std::string> text =
-            SaverApp::HelpOrVersion(static_cast<int>(argPtrs.size()), argPtrs.data())) {
+    if (const std::optional<std::string> text = SaverApp::HelpOrVersion(nArgs, argPtrs.data())) {
         std::fputs(text->c_str(), stdout);
         return 0;
+    }
+
+    if (SaverApp::UsesWayland(nArgs, argPtrs.data(), std::getenv("WAYLAND_DISPLAY"),
+                              std::getenv("DISPLAY"))) {
+        switch (
+            SaverApp::RequestedMode(nArgs, argPtrs.data(), std::getenv("XSCREENSAVER_WINDOW"))) {
+            case SaverMode::Saver: {
+                // The saver speaks to the compositor itself; Qt only runs the event loop.
+                QCoreApplication app(argc, argv);
+                WaylandSaverShell shell;
+                return Run(app, shell, argPtrs);
+            }
+            case SaverMode::Preview:
+            case SaverMode::Host:
+                std::fprintf(stderr,
+                             "Velvetfade: previews and XScreenSaver's windows are X11 windows; "
+                             "they need an X display (DISPLAY is not set).\n");
+                return 1;
+            case SaverMode::Configure:
+            case SaverMode::Window:
+                // Qt's own Wayland platform shows the sheet and the window.
+                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                    if (!HasQtPlatform("wayland")) {
+                        std::fprintf(stderr,
+                                     "Velvetfade: the settings and the window need Qt's "
+                                     "Wayland platform (Debian package qt6-wayland).\n");
+                        return 1;
+                    }
+                    qputenv("QT_QPA_PLATFORM", "wayland");
+                }
+                break;
+        }
     }
 
     // Host windows, screenshots and the wallpaper are X11 things, so the program is an X11
@@ -34,26 +97,12 @@ int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM") == "xcb" && !X11Display().IsOpen()) {
         std::fprintf(stderr,
                      "Velvetfade: cannot open the X display \"%s\"; Velvetfade needs an X11 "
-                     "session (or XWayland).\n",
+                     "session or a Wayland compositor.\n",
                      qEnvironmentVariable("DISPLAY").toLocal8Bit().constData());
         return 1;
     }
     QApplication app(argc, argv);
     InstallTranslation(app);
     QtSaverShell shell;
-    QuitOnSignals(app, [&shell] {
-        std::fprintf(stderr, "Velvetfade: frames presented: %llu\n",
-                     static_cast<unsigned long long>(shell.FramesPresented()));
-    });
-    SaverApp saverApp(shell);
-    if (!saverApp.InitInstance(static_cast<int>(argPtrs.size()), argPtrs.data(),
-                               std::getenv("XSCREENSAVER_WINDOW"))) {
-        if (!saverApp.FailureMessage().empty()) {
-            std::fprintf(stderr, "Velvetfade: %s\n", saverApp.FailureMessage().c_str());
-            return 1;
-        }
-        return 0;
-    }
-    app.exec();
-    return 0;
+    return Run(app, shell, argPtrs);
 }

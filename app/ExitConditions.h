@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/Tick.h"
+
+// Time after the saver starts during which no input ends it.
+inline constexpr uint32_t EXIT_GRACE_MS = 1500;
+
+// Whether input of a kind in dwMask ends a full-screen saver whose exit conditions (slot 0) are
+// dwFlags and which started at dwStartTick.
+inline bool InputEndsSaver(uint32_t dwFlags, uint32_t dwMask, uint32_t dwStartTick,
+                           uint32_t dwNow) {
+    return (dwFlags & dwMask) != 0 && TicksSince(dwNow, dwStartTick) > EXIT_GRACE_MS;
+}
+
+// The pointer has moved once it is anywhere but where it was first seen; no threshold.
+class PointerReference {
+public:
+    bool MovedTo(int x, int y) {
+        if (!m_bSeen) {
+            m_bSeen = true;
+            m_x = x;
+            m_y = y;
+            return false;
+        }
+        return x != m_x || y != m_y;
+    }
+    void Reset() { m_bSeen = false; }
+
+private:
+    bool m_bSeen = false;
+    int m_x = 0, m_y = 0;
+};

@@ -1,0 +1,186 @@
+#include "saver/WaylandSaverShell.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <sstream>
+
+#include "app/SettingsView.h"
+#include "imaging/DesktopPictures.h"
+#include "saver/SaverWindow.h"
+
+namespace {
+
+// Protocols to treat as missing, from $VELVETFADE_WITHHOLD (comma-separated interface names):
+// how a compositor without them is tried on one that has them.
+std::vector<std::string> WithheldProtocols() {
+    std::vector<std::string> names;
+    std::stringstream list(qEnvironmentVariable("VELVETFADE_WITHHOLD").toStdString());
+    for (std::string name; std::getline(list, name, ',');) {
+        if (!name.empty()) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+void Say(const std::string& strText) {
+    std::fprintf(stderr, "Velvetfade: %s\n", strText.c_str());
+}
+
+}  // namespace
+
+WaylandSaverShell::WaylandSaverShell() : m_profile(ProgramProfileName()) {
+    // Nobody could answer a message box under the overlay: messages go to standard error.
+    m_messages.SetToStandardError(true);
+    PutSaverDefaults(m_settings);
+}
+
+WaylandSaverShell::~WaylandSaverShell() = default;
+
+bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
+                                          bool /*bAutoDelete*/) {
+    if (hParent != 0) {
+        Say("a preview runs inside an X11 window; there is none on Wayland.");
+        return false;
+    }
+    std::string strError;
+    m_pOverlay = WaylandOverlay::Connect(WithheldProtocols(), strError);
+    if (!m_pOverlay) {
+        Say(strError);
+        return false;
+    }
+    m_settings.ExchangeProfile(m_profile, true);
+    const SettingsView view(m_settings);
+
+    // What is on the outputs now, before anything of ours covers them.
+    const std::vector<WaylandOutput>& outputs = m_pOverlay->Outputs();
+    if (!m_pOverlay->CanCapture()) {
+        Say("the compositor does not let programs read the screen (wlr-screencopy); the fade "
+            "starts from black.");
+    }
+    std::vector<std::optional<PlatformImage>> captures = m_pOverlay->CaptureOutputs();
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (captures[i]) {
+            m_desktop.Add(outputs[i], std::move(*captures[i]));
+        } else if (m_pOverlay->CanCapture()) {
+            Say("output " + std::to_string(i + 1) +
+                " could not be read; its fade starts from black.");
+        }
+    }
+
+    // Pictures keep their size in inches at the first output's scale.
+    m_pictures = QtPictureDecoder(96 * outputs.front().scale, 96 * outputs.front().scale);
+    ShowServices services;
+    services.desktop = &m_desktop;
+    services.pictures = &m_pictures;
+    services.messages = &m_messages;
+    services.bUseMmx = ReadMmxSwitch(m_profile);
+    m_shows.resize(outputs.size());
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        Show& show = m_shows[i];
+        show.show = std::make_unique<FadeShow>(m_settings, services, SteadyTickCount, show.random,
+                                               outputs[i].width, outputs[i].height, outputs[i].x,
+                                               outputs[i].y);
+        show.show->SetShowIndex(static_cast<int>(i));
+        if (!show.show->IsReady()) {
+            Say("there is not enough memory for the show.");
+            return false;
+        }
+    }
+
+    if (!m_pOverlay->HasLayerShell()) {
+        Say("the compositor has no overlay layer (wlr-layer-shell); the saver covers each "
+            "output with a full-screen window instead.");
+    }
+    WaylandOverlay::Handlers handlers;
+    handlers.input = [this](WaylandInput input, int x, int y) { OnInput(input, x, y); };
+    handlers.ready = [this](size_t i) { Present(i); };
+    // A monitor that comes or goes changes what there is to cover; whoever plugged it in is
+    // there, so the saver ends.
+    handlers.outputsChanged = [] { QCoreApplication::exit(0); };
+    if (!m_pOverlay->Cover(view.ExitsOn(HIDE_CURSOR), std::move(handlers), strError)) {
+        Say(strError);
+        return false;
+    }
+    m_dwStartTick = SteadyTickCount();
+
+    m_pNotifier =
+        std::make_unique<QSocketNotifier>(m_pOverlay->FileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated,
+                     [this] { OnCompositorEvents(); });
+    // The captured outputs at once; the first step as soon as the event loop runs, so that the
+    // next level comes one period later.
+    for (size_t i = 0; i < m_shows.size(); ++i) {
+        Present(i);
+    }
+    m_pOverlay->Flush();
+    QTimer::singleShot(0, [this] { Advance(); });
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    m_frameTimer.setInterval(SaverWindow::FramePeriodMs(view.FramesPerSecond()));
+    QObject::connect(&m_frameTimer, &QTimer::timeout, [this] { Advance(); });
+    m_frameTimer.start();
+    // Cover's waiting may have read events that the socket will not announce again.
+    OnCompositorEvents();
+    return true;
+}
+
+void WaylandSaverShell::Advance() {
+    for (size_t i = 0; i < m_shows.size(); ++i) {
+        if (m_shows[i].show->Step()) {
+            Present(i);
+        }
+    }
+    m_pOverlay->Flush();
+}
+
+void WaylandSaverShell::Present(size_t i) {
+    const PixelTarget target = m_pOverlay->NextBuffer(i);
+    if (target.bits == nullptr) {
+        return;  // the overlay calls again when a buffer is free
+    }
+    m_shows[i].show->RenderFrame(target);
+    m_pOverlay->Present(i);
+    ++m_nFramesPresented;
+}
+
+void WaylandSaverShell::OnCompositorEvents() {
+    if (!m_pOverlay->ProcessEvents()) {
+        Say("the Wayland compositor closed the connection.");
+        QCoreApplication::exit(1);
+    }
+}
+
+void WaylandSaverShell::OnInput(WaylandInput input, int x, int y) {
+    switch (input) {
+        case WaylandInput::Key:
+            EndSaverIf(EXIT_KEY_DOWN);
+            break;
+        case WaylandInput::LeftButton:
+            EndSaverIf(EXIT_LEFT_BUTTON);
+            break;
+        case WaylandInput::MiddleButton:
+            EndSaverIf(EXIT_MIDDLE_BUTTON);
+            break;
+        case WaylandInput::RightButton:
+            EndSaverIf(EXIT_RIGHT_BUTTON);
+            break;
+        case WaylandInput::PointerAt:
+            if (m_pointer.MovedTo(x, y)) {
+                EndSaverIf(EXIT_MOUSE_MOVE);
+            }
+            break;
+        case WaylandInput::FocusLost:
+            // Another surface took the keyboard: the nearest thing to another application
+            // becoming active.
+            EndSaverIf(EXIT_OTHER_APP_ACTIVE);
+            break;
+    }
+}
+
+void WaylandSaverShell::EndSaverIf(uint32_t dwMask) {
+    if (!m_bEnding && InputEndsSaver(SettingsView(m_settings).ExitConditions(), dwMask,
+                                     m_dwStartTick, SteadyTickCount())) {
+        m_bEnding = true;
+        QCoreApplication::exit(0);
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "app/ExitConditions.h"
+#include "app/Random.h"
+#include "app/SaverApp.h"
+#include "platform/QSettingsProfileStore.h"
+#include "platform/QtMessageSink.h"
+#include "platform/QtPictureDecoder.h"
+#include "platform/WaylandOverlay.h"
+#include "saver/FadeShow.h"
+
+// Starts the full-screen saver on a Wayland compositor: a show for every output, each from that
+// output's own contents, on one frame timer; the seat's input ends them all as the settings say.
+// Only the full-screen saver runs here: previews and XScreenSaver's windows are X11 windows, and
+// the settings sheet and the window of our own run through Qt's platform instead.
+class WaylandSaverShell : public SaverShell {
+public:
+    WaylandSaverShell();
+    ~WaylandSaverShell() override;
+
+    bool IsWindow(long) const override { return false; }
+    bool CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) override;
+    bool CreateHostedWindow(const char*, long) override { return false; }
+    bool CreateOwnWindow(const char*) override { return false; }
+    void RunConfiguration() override {}
+
+    // Frames put on the outputs so far.
+    uint64_t FramesPresented() const { return m_nFramesPresented; }
+
+private:
+    struct Show {
+        StdRandom random;
+        std::unique_ptr<FadeShow> show;
+    };
+
+    // One frame period: every show's step, and its frame shown when it changed.
+    void Advance();
+    // Puts show i's current frame on its output, now or once a buffer is free.
+    void Present(size_t i);
+    void OnInput(WaylandInput input, int x, int y);
+    void EndSaverIf(uint32_t dwMask);
+    void OnCompositorEvents();
+
+    QSettingsProfileStore m_profile;
+    QtPictureDecoder m_pictures;
+    QtMessageSink m_messages;
+    CapturedDesktop m_desktop;
+    SettingsStore m_settings;
+    std::unique_ptr<WaylandOverlay> m_pOverlay;
+    std::vector<Show> m_shows;
+    std::unique_ptr<QSocketNotifier> m_pNotifier;
+    QTimer m_frameTimer;
+    PointerReference m_pointer;
+    uint32_t m_dwStartTick = 0;
+    bool m_bEnding = false;
+    uint64_t m_nFramesPresented = 0;
+};
