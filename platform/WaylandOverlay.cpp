@@ -173,8 +173,7 @@ struct WaylandOverlay::Impl {
     bool MakeBuffers(Output& output);
     void PointerAt(wl_fixed_t sx, wl_fixed_t sy) {
         if (pointerOutput != nullptr) {
-            Input(WaylandInput::PointerAt, pointerOutput->info.x + wl_fixed_to_int(sx),
-                  pointerOutput->info.y + wl_fixed_to_int(sy));
+            Input(WaylandInput::PointerAt, wl_fixed_to_int(sx), wl_fixed_to_int(sy));
         }
     }
     static void BufferReleased(void* data, wl_buffer* buffer);
@@ -190,12 +189,8 @@ using Output = WaylandOverlay::Impl::Output;
 // --- outputs -------------------------------------------------------------------------------
 
 const wl_output_listener OUTPUT_LISTENER = {
-    .geometry =
-        [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
-           const char*, int32_t) {
-            static_cast<Output*>(data)->info.x = x;
-            static_cast<Output*>(data)->info.y = y;
-        },
+    .geometry = [](void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
+                   const char*, int32_t) {},
     .mode =
         [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
             if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) {
@@ -899,35 +894,23 @@ void WaylandOverlay::Flush() {
     wl_display_flush(m_pImpl->display);
 }
 
-void CapturedDesktop::Add(const WaylandOutput& output, PlatformImage image) {
-    m_captures.push_back({output.x, output.y, std::move(image)});
-}
-
-std::optional<PlatformImage> CapturedDesktop::CaptureScreen(int x, int y, int width, int height) {
-    if (m_captures.empty() || width <= 0 || height <= 0) {
+std::optional<PlatformImage> CapturedOutput::CaptureScreen(int x, int y, int width, int height) {
+    if (!m_image || width <= 0 || height <= 0) {
         return std::nullopt;
     }
-    PlatformImage desktop;
-    desktop.width = width;
-    desktop.height = height;
-    desktop.pixels.assign(size_t{static_cast<unsigned>(width)} * static_cast<unsigned>(height),
-                          0xFF000000u);
-    for (const Placed& placed : m_captures) {
-        const int left = std::max(x, placed.x), top = std::max(y, placed.y);
-        const int right = static_cast<int>(
-            std::min<int64_t>(int64_t{x} + width, int64_t{placed.x} + placed.image.width));
-        const int bottom = static_cast<int>(
-            std::min<int64_t>(int64_t{y} + height, int64_t{placed.y} + placed.image.height));
-        for (int row = top; row < bottom; ++row) {
-            const uint32_t* pSrc = placed.image.pixels.data() +
-                                   size_t{static_cast<unsigned>(row - placed.y)} *
-                                       static_cast<unsigned>(placed.image.width) +
-                                   static_cast<unsigned>(left - placed.x);
-            std::copy(pSrc, pSrc + std::max(right - left, 0),
-                      desktop.pixels.data() +
-                          size_t{static_cast<unsigned>(row - y)} * static_cast<unsigned>(width) +
-                          static_cast<unsigned>(left - x));
+    const PlatformImage& source = *m_image;
+    PlatformImage part;
+    part.width = width;
+    part.height = height;
+    part.pixels.assign(size_t{static_cast<unsigned>(width)} * static_cast<unsigned>(height),
+                       0xFF000000u);
+    const int64_t right = std::min<int64_t>(int64_t{x} + width, source.width);
+    const int64_t bottom = std::min<int64_t>(int64_t{y} + height, source.height);
+    for (int64_t row = std::max(y, 0); row < bottom; ++row) {
+        for (int64_t col = std::max(x, 0); col < right; ++col) {
+            part.pixels[static_cast<size_t>((row - y) * width + (col - x))] =
+                source.pixels[static_cast<size_t>(row * source.width + col)];
         }
     }
-    return desktop;
+    return part;
 }

@@ -11,9 +11,9 @@
 #include "imaging/DeviceContext.h"
 #include "imaging/ImagingPlatform.h"
 
-// A monitor as the compositor describes it.
+// A monitor as the compositor describes it. (Where it lies on the desktop, wlroots tells
+// through another protocol only; nothing here needs it.)
 struct WaylandOutput {
-    int x = 0, y = 0;           // its place on the desktop, in logical pixels
     int width = 0, height = 0;  // its current mode, in pixels
     int scale = 1;
 };
@@ -84,18 +84,15 @@ private:
     std::unique_ptr<Impl> m_pImpl;
 };
 
-// The desktop as the outputs' captures show it, each at its place; black elsewhere. There is no
-// wallpaper to read on Wayland.
-class CapturedDesktop : public DesktopSource {
+// One output's contents as captured, for its show, from its top left corner; black beyond it,
+// and nothing at all without a capture. There is no wallpaper to read on Wayland.
+class CapturedOutput : public DesktopSource {
 public:
-    void Add(const WaylandOutput& output, PlatformImage image);
+    explicit CapturedOutput(std::optional<PlatformImage> image = std::nullopt)
+        : m_image(std::move(image)) {}
     std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) override;
     std::optional<PlatformImage> DesktopPicture(int, int) override { return std::nullopt; }
 
 private:
-    struct Placed {
-        int x, y;
-        PlatformImage image;
-    };
-    std::vector<Placed> m_captures;
+    std::optional<PlatformImage> m_image;
 };

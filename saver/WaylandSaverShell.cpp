@@ -59,28 +59,26 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
             "starts from black.");
     }
     std::vector<std::optional<PlatformImage>> captures = m_pOverlay->CaptureOutputs();
+    m_shows.resize(outputs.size());
     for (size_t i = 0; i < outputs.size(); ++i) {
-        if (captures[i]) {
-            m_desktop.Add(outputs[i], std::move(*captures[i]));
-        } else if (m_pOverlay->CanCapture()) {
+        if (!captures[i] && m_pOverlay->CanCapture()) {
             Say("output " + std::to_string(i + 1) +
                 " could not be read; its fade starts from black.");
         }
+        m_shows[i].desktop = CapturedOutput(std::move(captures[i]));
     }
 
     // Pictures keep their size in inches at the first output's scale.
     m_pictures = QtPictureDecoder(96 * outputs.front().scale, 96 * outputs.front().scale);
     ShowServices services;
-    services.desktop = &m_desktop;
     services.pictures = &m_pictures;
     services.messages = &m_messages;
     services.bUseMmx = ReadMmxSwitch(m_profile);
-    m_shows.resize(outputs.size());
     for (size_t i = 0; i < outputs.size(); ++i) {
         Show& show = m_shows[i];
+        services.desktop = &show.desktop;
         show.show = std::make_unique<FadeShow>(m_settings, services, SteadyTickCount, show.random,
-                                               outputs[i].width, outputs[i].height, outputs[i].x,
-                                               outputs[i].y);
+                                               outputs[i].width, outputs[i].height);
         show.show->SetShowIndex(static_cast<int>(i));
         if (!show.show->IsReady()) {
             Say("there is not enough memory for the show.");

@@ -34,6 +34,7 @@ public:
 
 private:
     struct Show {
+        CapturedOutput desktop;
         StdRandom random;
         std::unique_ptr<FadeShow> show;
     };
@@ -49,7 +50,6 @@ private:
     QSettingsProfileStore m_profile;
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
-    CapturedDesktop m_desktop;
     SettingsStore m_settings;
     std::unique_ptr<WaylandOverlay> m_pOverlay;
     std::vector<Show> m_shows;

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# End to end on a Wayland compositor: the real program on headless sway with two outputs of their
+# own colours, read back with grim, given keys by wtype and a pointer by wayland_pointer.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/sway.sh"
+
+for tool in sway swaybg grim wtype; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup installs it)"
+done
+export XDG_CONFIG_HOME="$E2E_TMP/config"
+unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
+LEFT=102030 RIGHT=2080c0
+start_sway "$E2E_TMP/sway" "640x480 $LEFT" "320x240 $RIGHT" ||
+    fail "sway did not start: $(cat "$E2E_TMP/sway/sway.log")"
+BG_PIDS+=("$SWAY_PID")
+wait_until 5 eval '[[ $(wl_pixel 2 10 10) == $RIGHT ]]' || fail "no desktop on the second output"
+
+# An orange scene faded in over a second (10 frames a second, step 10), held 2 s, faded out.
+ORANGE=ff8000
+orange_scene() { write_settings "$1" 10 0 0 10 $((0x0080FF)) 0 0 0 2; }
+
+# sees OUTPUT SECONDS TEST: waits until TEST (a function of the colour) holds for a pixel there.
+sees() {
+    local output=$1 limit=$2 test=$3 start colour
+    start=$(now_ms)
+    while (($(now_ms) - start < limit * 1000)); do
+        colour=$(wl_pixel "$output" 20 20)
+        if "$test" "$colour"; then
+            note "output $output showed $colour after $(($(now_ms) - SHOWN_AT)) ms"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "output $output never passed $test (last $colour)"
+}
+channel() { echo $((16#${1:$((2 * $2)):2})); }
+is_orange() { [[ $1 == "$ORANGE" ]]; }
+# Half-way: red has come up from the desktop, and the desktop's blue is still in the mix.
+mixed_with_desktop() { (($(channel "$1" 0) > 80 && $(channel "$1" 2) > 20)); }
+mixed_with_black() { (($(channel "$1" 0) > 80 && $(channel "$1" 2) == 0)) && [[ $1 != "$ORANGE" ]]; }
+is_left() { [[ $1 == "$LEFT" ]]; }
+is_right() { [[ $1 == "$RIGHT" ]]; }
+is_black() { [[ $1 == 000000 ]]; }
+
+start() {
+    start_saver "$@"
+    SHOWN_AT=$(now_ms)
+}
+
+each_output_fades_from_its_own_desktop_and_back() {
+    orange_scene 264
+    start /s
+    sees 1 5 mixed_with_desktop
+    sees 2 5 mixed_with_desktop
+    sees 1 5 is_orange
+    sees 2 1 is_orange
+    # The whole of each output is covered.
+    [[ $(wl_pixel 1 639 479) == "$ORANGE" && $(wl_pixel 2 319 239) == "$ORANGE" ]] ||
+        fail "the scene does not reach the outputs' far corners"
+    sees 1 6 is_left
+    sees 2 2 is_right
+    saver_running || fail "the program ended"
+}
+
+key_click_and_move_end_it_after_the_grace_time_only() {
+    local input
+    for input in "wtype -s 400 a" "$WAYLAND_POINTER click" "$WAYLAND_POINTER move 30 30"; do
+        # Keys and the left button, or every input, and the cursor hidden.
+        [[ $input == *move* ]] && orange_scene 319 || orange_scene 290
+        start /s
+        sleep 0.3
+        $input
+        expect_running "$input within the grace time"
+        sleep_until 1700
+        $input
+        expect_ended "$input after the grace time"
+    done
+    orange_scene 290
+    start /s
+    sleep_until 1700
+    "$WAYLAND_POINTER" move 30 30
+    expect_running "a move that the settings ignore"
+}
+
+without_screencopy_it_starts_from_black_and_says_so() {
+    orange_scene 264
+    VELVETFADE_WITHHOLD=zwlr_screencopy_manager_v1 start /s
+    sees 1 5 mixed_with_black
+    sees 1 6 is_black
+    [[ $(grep -c 'does not let programs read the screen' "$SAVER_LOG") -eq 1 ]] ||
+        fail "no single message about the missing capture"
+}
+
+without_layer_shell_full_screen_windows_cover_each_output() {
+    orange_scene 264
+    VELVETFADE_WITHHOLD=zwlr_layer_shell_v1 start /s
+    sees 1 5 is_orange
+    sees 2 5 is_orange
+    [[ $(swaymsg -t get_tree | grep -c '"app_id": "velvetfade"') -eq 2 ]] ||
+        fail "not one window an output: $(swaymsg -t get_tree)"
+    grep -q 'no overlay layer' "$SAVER_LOG" || fail "no message about the missing layer shell"
+}
+
+the_sheet_opens_on_qt_wayland_and_hosts_windows_need_x11() {
+    start /c
+    wait_until 10 eval 'swaymsg -t get_tree | grep -q "\"name\": \"Setting of Velvetfade\""' ||
+        fail "no sheet on sway: $(swaymsg -t get_tree)"
+    [[ $(wl_pixel 1 20 20) != "$LEFT" ]] || fail "the sheet is not drawn"
+    kill "$SAVER_PID"
+    expect_ended "SIGTERM to the sheet"
+    local out status=0
+    out=$(timeout 10 "$VELVETFADE" --root 2>&1) || status=$?
+    [[ $status -eq 1 && $out == *"need an X display"* ]] || fail "--root on Wayland: $status $out"
+}
+
+"$1"
