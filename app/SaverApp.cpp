@@ -5,7 +5,7 @@ constexpr const char* SAVER_NAME = "Velvetfade";
 }
 
 const char* const SaverApp::USAGE =
-    "Usage: Velvetfade [--root | --window-id WINDOW | --window]\n"
+    "Usage: Velvetfade [--root | --window-id WINDOW | --window] [--wayland]\n"
     "       Velvetfade [/s | /c | /p WINDOW]\n"
     "Takes a snapshot of the screen, then cross-fades endlessly from it to a scene and back.\n"
     "\n"
@@ -13,6 +13,8 @@ const char* const SaverApp::USAGE =
     "                     beneath every other window\n"
     "  --window-id WINDOW draw in that X window (decimal or 0x-hexadecimal)\n"
     "  --window           show the fade in an ordinary window\n"
+    "  --wayland          run on the Wayland compositor even where DISPLAY is set (the default\n"
+    "                     when only WAYLAND_DISPLAY is)\n"
     "  /s                 run full-screen as a screen saver (also without arguments)\n"
     "  /c                 open the settings\n"
     "  /p WINDOW          run as a preview in that X window (decimal)\n"

@@ -21,5 +21,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The host, more picture formats, Qt's own Japanese texts and a Japanese font.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "xscreensaver, qt6-image-formats-plugins, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-ipafont-gothic")
+# On Wayland: starting it when the session is idle, and the settings on Qt's Wayland platform.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-ipafont-gothic, swayidle, qt6-wayland")
 include(CPack)
