@@ -4,7 +4,8 @@
 # start_sway DIR "WxH RRGGBB"...: one output per argument, side by side, each painted in its
 # colour by swaybg. Sway refuses to run as root, so a root run hands it to "nobody"; our clients
 # reach its socket all the same. Sets SWAY_PID, WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR,
-# and unsets DISPLAY. Returns 1 when sway did not come up.
+# and unsets DISPLAY; SWAY_SERVER_PID is sway itself (SWAY_PID may be runuser's). Returns 1 when
+# sway did not come up.
 start_sway() {
     local dir=$1 x=0 i=1 spec
     shift
@@ -40,6 +41,7 @@ start_sway() {
         if [[ -n "$SWAYSOCK" && -n "$WAYLAND_DISPLAY" ]] &&
             [[ $(SWAYSOCK=$SWAYSOCK swaymsg -t get_outputs -r 2>/dev/null | grep -c '"active": true') -eq $# ]]; then
             export SWAYSOCK WAYLAND_DISPLAY=${WAYLAND_DISPLAY##*/}
+            SWAY_SERVER_PID=$(pgrep -P "$SWAY_PID" || echo "$SWAY_PID")
             return 0
         fi
         sleep 0.05
