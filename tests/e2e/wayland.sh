@@ -35,9 +35,22 @@ sees() {
 }
 channel() { echo $((16#${1:$((2 * $2)):2})); }
 is_orange() { [[ $1 == "$ORANGE" ]]; }
-# Half-way: red has come up from the desktop, and the desktop's blue is still in the mix.
-mixed_with_desktop() { (($(channel "$1" 0) > 80 && $(channel "$1" 2) > 20)); }
-mixed_with_black() { (($(channel "$1" 0) > 80 && $(channel "$1" 2) == 0)) && [[ $1 != "$ORANGE" ]]; }
+# mixed FROM COLOUR: a frame of the fade from FROM to orange, well inside it: red has come a
+# good part of the way, and green and blue lie where that level puts them (within 4).
+mixed() {
+    local r0 r
+    r0=$(channel "$1" 0) r=$(channel "$2" 0)
+    ((r >= r0 + 0x40 && r <= 0xe0)) || return 1
+    local c from to want
+    for c in 1 2; do
+        from=$(channel "$1" "$c") to=$(channel "$ORANGE" "$c")
+        want=$((from + (to - from) * (r - r0) / (0xff - r0)))
+        (($(channel "$2" "$c") - want <= 4 && want - $(channel "$2" "$c") <= 4)) || return 1
+    done
+}
+mixed_with_left() { mixed "$LEFT" "$1"; }
+mixed_with_right() { mixed "$RIGHT" "$1"; }
+mixed_with_black() { mixed 000000 "$1"; }
 is_left() { [[ $1 == "$LEFT" ]]; }
 is_right() { [[ $1 == "$RIGHT" ]]; }
 is_black() { [[ $1 == 000000 ]]; }
@@ -50,8 +63,8 @@ start() {
 each_output_fades_from_its_own_desktop_and_back() {
     orange_scene 264
     start /s
-    sees 1 5 mixed_with_desktop
-    sees 2 5 mixed_with_desktop
+    sees 1 5 mixed_with_left
+    sees 2 5 mixed_with_right
     sees 1 5 is_orange
     sees 2 1 is_orange
     # The whole of each output is covered.
