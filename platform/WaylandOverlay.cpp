@@ -142,6 +142,7 @@ struct WaylandOverlay::Impl {
     std::vector<std::unique_ptr<Output>> outputs;
     std::vector<WaylandOutput> infos;
 
+    bool listed = false;  // the outputs are known; later ones are not taken in
     bool covering = false;
     bool hideCursor = false;
     Handlers handlers;
@@ -249,8 +250,10 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
         impl.wmBase = Bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, 1);
         xdg_wm_base_add_listener(impl.wmBase, &WM_BASE_LISTENER, nullptr);
     } else if (strInterface == wl_output_interface.name) {
-        if (impl.covering) {
-            impl.OutputsChanged();  // a monitor plugged in is somebody at the desk
+        if (impl.listed) {
+            // Only the outputs there at the start are covered; a monitor plugged in later is
+            // somebody at the desk.
+            impl.OutputsChanged();
             return;
         }
         auto pOutput = std::make_unique<Output>();
@@ -674,6 +677,7 @@ std::unique_ptr<WaylandOverlay> WaylandOverlay::Connect(const std::vector<std::s
     for (size_t i = 0; i < pImpl->outputs.size(); ++i) {
         pImpl->outputs[i]->index = i;
     }
+    pImpl->listed = true;
     if (pImpl->outputs.empty()) {
         strError = "the Wayland compositor has no output to cover.";
         return nullptr;

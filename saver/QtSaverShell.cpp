@@ -93,6 +93,16 @@ bool QtSaverShell::CreateHostedWindow(const char* pszName, long hHost) {
 }
 
 bool QtSaverShell::CreateOwnWindow(const char* pszName) {
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // Qt cannot read the screen on Wayland; the compositor's screencopy can, as long as it
+        // is read before the window appears. The show starts from the first output.
+        std::string strError;
+        if (const auto pOverlay = WaylandOverlay::Connect({}, strError)) {
+            std::vector<std::optional<PlatformImage>> captures = pOverlay->CaptureOutputs();
+            m_waylandDesktop = CapturedOutput(std::move(captures.front()));
+            m_services.desktop = &m_waylandDesktop;
+        }
+    }
     return Create(pszName, SaverWindow::Placement::OwnWindow, 0, true) != nullptr;
 }
 

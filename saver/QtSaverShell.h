@@ -12,6 +12,7 @@
 #include "platform/QtDesktopSource.h"
 #include "platform/QtMessageSink.h"
 #include "platform/QtPictureDecoder.h"
+#include "platform/WaylandOverlay.h"
 #include "platform/X11Display.h"
 #include "saver/FadeSaverWindow.h"
 #include "saver/SaverWindow.h"
@@ -48,6 +49,7 @@ private:
     X11Display m_display;
     QSettingsProfileStore m_profile;
     QtDesktopSource m_desktop;
+    CapturedOutput m_waylandDesktop;  // the window of our own on Wayland
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
     ShowServices m_services;

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wayland_pointer: no compositor\n");
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &REGISTRY, nullptr);
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &REGISTRY, nullptr);
     wl_display_roundtrip(display);
     if (g_manager == nullptr) {
         std::fprintf(stderr, "wayland_pointer: no virtual pointers here\n");
@@ -61,6 +62,11 @@ int main(int argc, char** argv) {
     }
     wl_display_roundtrip(display);
     usleep(200000);
+    // Disconnecting unplugs the pointer; the proxies go with the connection.
+    for (void* proxy : {static_cast<void*>(pointer), static_cast<void*>(g_manager),
+                        static_cast<void*>(registry)}) {
+        wl_proxy_destroy(static_cast<wl_proxy*>(proxy));
+    }
     wl_display_disconnect(display);
     return 0;
 }
