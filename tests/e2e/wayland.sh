@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End to end on a Wayland compositor: the real program on headless sway with two outputs of their
-# own colours, read back with grim, given keys by wtype and a pointer by wayland_pointer.
+# own colours (one for the cases named one_output_*), read back with grim, given keys by wtype and
+# a pointer by wayland_pointer.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/sway.sh"
 
@@ -10,28 +11,33 @@ done
 export XDG_CONFIG_HOME="$E2E_TMP/config"
 unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
 LEFT=102030 RIGHT=2080c0
-start_sway "$E2E_TMP/sway" "640x480 $LEFT" "320x240 $RIGHT" ||
-    fail "sway did not start: $(cat "$E2E_TMP/sway/sway.log")"
+DESKTOPS=("$LEFT" "$RIGHT") SIZES=(640x480 320x240)
+[[ $1 == one_output_* ]] && DESKTOPS=("$LEFT")
+OUTPUTS=${#DESKTOPS[@]}
+specs=()
+for ((i = 0; i < OUTPUTS; i++)); do specs+=("${SIZES[i]} ${DESKTOPS[i]}"); done
+start_sway "$E2E_TMP/sway" "${specs[@]}" || fail "sway did not start: $(cat "$E2E_TMP/sway/sway.log")"
 BG_PIDS+=("$SWAY_PID")
-wait_until 5 eval '[[ $(wl_pixel 2 10 10) == $RIGHT ]]' || fail "no desktop on the second output"
+wait_until 5 eval '[[ $(wl_pixel $OUTPUTS 10 10) == ${DESKTOPS[-1]} ]]' ||
+    fail "no desktop on output $OUTPUTS"
 
 # An orange scene faded in over a second (10 frames a second, step 10), held 2 s, faded out.
 ORANGE=ff8000
 orange_scene() { write_settings "$1" 10 0 0 10 $((0x0080FF)) 0 0 0 2; }
 
-# sees OUTPUT SECONDS TEST: waits until TEST (a function of the colour) holds for a pixel there.
+# sees OUTPUT SECONDS TEST [ARG]: waits until TEST [ARG] COLOUR holds for a pixel there.
 sees() {
-    local output=$1 limit=$2 test=$3 start colour
+    local output=$1 limit=$2 test=("${@:3}") start colour
     start=$(now_ms)
     while (($(now_ms) - start < limit * 1000)); do
         colour=$(wl_pixel "$output" 20 20)
-        if "$test" "$colour"; then
+        if "${test[@]}" "$colour"; then
             note "output $output showed $colour after $(($(now_ms) - SHOWN_AT)) ms"
             return 0
         fi
         sleep 0.05
     done
-    fail "output $output never passed $test (last $colour)"
+    fail "output $output never passed ${test[*]} (last $colour)"
 }
 channel() { echo $((16#${1:$((2 * $2)):2})); }
 is_orange() { [[ $1 == "$ORANGE" ]]; }
@@ -48,12 +54,7 @@ mixed() {
         (($(channel "$2" "$c") - want <= 4 && want - $(channel "$2" "$c") <= 4)) || return 1
     done
 }
-mixed_with_left() { mixed "$LEFT" "$1"; }
-mixed_with_right() { mixed "$RIGHT" "$1"; }
-mixed_with_black() { mixed 000000 "$1"; }
-is_left() { [[ $1 == "$LEFT" ]]; }
-is_right() { [[ $1 == "$RIGHT" ]]; }
-is_black() { [[ $1 == 000000 ]]; }
+is() { [[ $1 == "$2" ]]; }
 
 start() {
     start_saver "$@"
@@ -63,20 +64,23 @@ start() {
 each_output_fades_from_its_own_desktop_and_back() {
     orange_scene 264
     start /s
-    sees 1 5 mixed_with_left
-    sees 2 5 mixed_with_right
-    sees 1 5 is_orange
-    sees 2 1 is_orange
-    # The whole of each output is covered.
-    [[ $(wl_pixel 1 639 479) == "$ORANGE" && $(wl_pixel 2 319 239) == "$ORANGE" ]] ||
-        fail "the scene does not reach the outputs' far corners"
-    sees 1 6 is_left
-    sees 2 2 is_right
+    local n size
+    for ((n = 1; n <= OUTPUTS; n++)); do sees "$n" 5 mixed "${DESKTOPS[n - 1]}"; done
+    for ((n = 1; n <= OUTPUTS; n++)); do
+        sees "$n" 5 is_orange
+        # The whole output is covered.
+        size=${SIZES[n - 1]}
+        is "$ORANGE" "$(wl_pixel "$n" $((${size%x*} - 1)) $((${size#*x} - 1)))" ||
+            fail "the scene does not reach output $n's far corner"
+    done
+    for ((n = 1; n <= OUTPUTS; n++)); do sees "$n" 6 is "${DESKTOPS[n - 1]}"; done
     saver_running || fail "the program ended"
     # A monitor plugged in means somebody is there.
     swaymsg create_output >/dev/null
     expect_ended "a new output"
 }
+
+one_output_fades_from_its_desktop_and_back() { each_output_fades_from_its_own_desktop_and_back; }
 
 key_click_and_move_end_it_after_the_grace_time_only() {
     local input
@@ -101,8 +105,8 @@ key_click_and_move_end_it_after_the_grace_time_only() {
 without_screencopy_it_starts_from_black_and_says_so() {
     orange_scene 264
     VELVETFADE_WITHHOLD=zwlr_screencopy_manager_v1 start /s
-    sees 1 5 mixed_with_black
-    sees 1 6 is_black
+    sees 1 5 mixed 000000
+    sees 1 6 is 000000
     [[ $(grep -c 'does not let programs read the screen' "$SAVER_LOG") -eq 1 ]] ||
         fail "no single message about the missing capture"
 }
