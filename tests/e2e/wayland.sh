@@ -63,7 +63,7 @@ start() {
 
 each_output_fades_from_its_own_desktop_and_back() {
     orange_scene 264
-    start /s
+    start "${@:-/s}"
     local n size
     for ((n = 1; n <= OUTPUTS; n++)); do sees "$n" 5 mixed "${DESKTOPS[n - 1]}"; done
     for ((n = 1; n <= OUTPUTS; n++)); do
@@ -80,7 +80,10 @@ each_output_fades_from_its_own_desktop_and_back() {
     expect_ended "a new output"
 }
 
-one_output_fades_from_its_desktop_and_back() { each_output_fades_from_its_own_desktop_and_back; }
+# As in a session where XWayland has set DISPLAY: --wayland keeps the saver on the compositor.
+one_output_fades_from_its_desktop_and_back() {
+    DISPLAY=:99 each_output_fades_from_its_own_desktop_and_back --wayland /s
+}
 
 key_click_and_move_end_it_after_the_grace_time_only() {
     local input
