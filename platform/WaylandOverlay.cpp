@@ -71,6 +71,15 @@ struct SharedMemory {
     uint8_t* Bytes() const { return static_cast<uint8_t*>(data); }
 };
 
+// Destroys a protocol object we may not have made, and forgets it.
+template <typename T>
+void Destroy(T*& pObject, void (*destroy)(T*)) {
+    if (pObject != nullptr) {
+        destroy(pObject);
+        pObject = nullptr;
+    }
+}
+
 // The shared-memory formats a capture can come in that we can read: 32-bit, little-endian.
 std::optional<bool> IsRedFirst(uint32_t format) {
     switch (format) {
@@ -501,14 +510,12 @@ const wl_seat_listener SEAT_LISTENER = {
             auto& impl = *static_cast<Impl*>(data);
             // A device that goes leaves its object behind without events; a new one needs a
             // new object.
-            if ((capabilities & WL_SEAT_CAPABILITY_POINTER) == 0 && impl.pointer != nullptr) {
-                wl_pointer_destroy(impl.pointer);
-                impl.pointer = nullptr;
+            if ((capabilities & WL_SEAT_CAPABILITY_POINTER) == 0) {
+                Destroy(impl.pointer, wl_pointer_destroy);
                 impl.pointerOutput = nullptr;
             }
-            if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) == 0 && impl.keyboard != nullptr) {
-                wl_keyboard_destroy(impl.keyboard);
-                impl.keyboard = nullptr;
+            if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) == 0) {
+                Destroy(impl.keyboard, wl_keyboard_destroy);
             }
             if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 && impl.pointer == nullptr) {
                 impl.pointer = wl_seat_get_pointer(seat);
@@ -546,61 +553,27 @@ void WaylandOverlay::Impl::ReadyAgain(Output& output) {
 WaylandOverlay::Impl::~Impl() {
     for (auto& pOutput : outputs) {
         Output& output = *pOutput;
-        if (output.capture.frame != nullptr) {
-            zwlr_screencopy_frame_v1_destroy(output.capture.frame);
-        }
-        if (output.capture.buffer != nullptr) {
-            wl_buffer_destroy(output.capture.buffer);
-        }
-        if (output.frameCallback != nullptr) {
-            wl_callback_destroy(output.frameCallback);
-        }
+        Destroy(output.capture.frame, zwlr_screencopy_frame_v1_destroy);
+        Destroy(output.capture.buffer, wl_buffer_destroy);
+        Destroy(output.frameCallback, wl_callback_destroy);
         for (Buffer& buffer : output.buffers) {
-            if (buffer.buffer != nullptr) {
-                wl_buffer_destroy(buffer.buffer);
-            }
+            Destroy(buffer.buffer, wl_buffer_destroy);
         }
-        if (output.layer != nullptr) {
-            zwlr_layer_surface_v1_destroy(output.layer);
-        }
-        if (output.toplevel != nullptr) {
-            xdg_toplevel_destroy(output.toplevel);
-        }
-        if (output.xdgSurface != nullptr) {
-            xdg_surface_destroy(output.xdgSurface);
-        }
-        if (output.surface != nullptr) {
-            wl_surface_destroy(output.surface);
-        }
+        Destroy(output.layer, zwlr_layer_surface_v1_destroy);
+        Destroy(output.toplevel, xdg_toplevel_destroy);
+        Destroy(output.xdgSurface, xdg_surface_destroy);
+        Destroy(output.surface, wl_surface_destroy);
         wl_output_destroy(output.output);
     }
-    if (pointer != nullptr) {
-        wl_pointer_destroy(pointer);
-    }
-    if (keyboard != nullptr) {
-        wl_keyboard_destroy(keyboard);
-    }
-    if (seat != nullptr) {
-        wl_seat_destroy(seat);
-    }
-    if (screencopy != nullptr) {
-        zwlr_screencopy_manager_v1_destroy(screencopy);
-    }
-    if (layerShell != nullptr) {
-        zwlr_layer_shell_v1_destroy(layerShell);
-    }
-    if (wmBase != nullptr) {
-        xdg_wm_base_destroy(wmBase);
-    }
-    if (shm != nullptr) {
-        wl_shm_destroy(shm);
-    }
-    if (compositor != nullptr) {
-        wl_compositor_destroy(compositor);
-    }
-    if (registry != nullptr) {
-        wl_registry_destroy(registry);
-    }
+    Destroy(pointer, wl_pointer_destroy);
+    Destroy(keyboard, wl_keyboard_destroy);
+    Destroy(seat, wl_seat_destroy);
+    Destroy(screencopy, zwlr_screencopy_manager_v1_destroy);
+    Destroy(layerShell, zwlr_layer_shell_v1_destroy);
+    Destroy(wmBase, xdg_wm_base_destroy);
+    Destroy(shm, wl_shm_destroy);
+    Destroy(compositor, wl_compositor_destroy);
+    Destroy(registry, wl_registry_destroy);
     if (display != nullptr) {
         wl_display_flush(display);
         wl_display_disconnect(display);
@@ -723,12 +696,8 @@ std::vector<std::optional<PlatformImage>> WaylandOverlay::CaptureOutputs() {
         if (capture.ok) {
             images[i] = ToPlatformImage(capture);
         }
-        zwlr_screencopy_frame_v1_destroy(capture.frame);
-        capture.frame = nullptr;
-        if (capture.buffer != nullptr) {
-            wl_buffer_destroy(capture.buffer);
-            capture.buffer = nullptr;
-        }
+        Destroy(capture.frame, zwlr_screencopy_frame_v1_destroy);
+        Destroy(capture.buffer, wl_buffer_destroy);
         capture.memory.Release();
     }
     return images;

@@ -7,16 +7,16 @@
 # and unsets DISPLAY; SWAY_SERVER_PID is sway itself (SWAY_PID may be runuser's). Returns 1 when
 # sway did not come up.
 start_sway() {
-    local dir=$1 x=0 i=1 spec
+    local dir=$1 x=0 i=1 desc
     shift
     mkdir -p "$dir/runtime"
     # Sway's user reaches its configuration and runtime folders through DIR and its parent.
     chmod 755 "$dir" "$(dirname "$dir")"
     chmod 700 "$dir/runtime"
     {
-        for spec in "$@"; do
-            echo "output HEADLESS-$i resolution ${spec% *} position $x 0 bg #${spec#* } solid_color"
-            x=$((x + ${spec%%x*}))
+        for desc in "$@"; do
+            echo "output HEADLESS-$i resolution ${desc% *} position $x 0 bg #${desc#* } solid_color"
+            x=$((x + ${desc%%x*}))
             i=$((i + 1))
         done
         # Nothing but the desktop: no bar, no borders.

@@ -14,9 +14,9 @@ LEFT=102030 RIGHT=2080c0
 DESKTOPS=("$LEFT" "$RIGHT") SIZES=(640x480 320x240)
 [[ $1 == one_output_* ]] && DESKTOPS=("$LEFT")
 OUTPUTS=${#DESKTOPS[@]}
-specs=()
-for ((i = 0; i < OUTPUTS; i++)); do specs+=("${SIZES[i]} ${DESKTOPS[i]}"); done
-start_sway "$E2E_TMP/sway" "${specs[@]}" || fail "sway did not start: $(cat "$E2E_TMP/sway/sway.log")"
+outputs=()
+for ((i = 0; i < OUTPUTS; i++)); do outputs+=("${SIZES[i]} ${DESKTOPS[i]}"); done
+start_sway "$E2E_TMP/sway" "${outputs[@]}" || fail "sway did not start: $(cat "$E2E_TMP/sway/sway.log")"
 BG_PIDS+=("$SWAY_PID")
 wait_until 5 eval '[[ $(wl_pixel $OUTPUTS 10 10) == ${DESKTOPS[-1]} ]]' ||
     fail "no desktop on output $OUTPUTS"
