@@ -34,6 +34,6 @@ void MemoryProfileStore::SetRaw(const std::string& section, const std::string& e
     m_values[{section, entry}] = text;
 }
 
-bool MemoryProfileStore::Has(const std::string& section, const std::string& entry) const {
+bool MemoryProfileStore::HasProfileEntry(const std::string& section, const std::string& entry) {
     return m_values.count({section, entry}) != 0;
 }

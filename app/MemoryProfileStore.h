@@ -22,7 +22,7 @@ public:
 
     // Stores raw text, as a hand-edited file might hold it.
     void SetRaw(const std::string& section, const std::string& entry, const std::string& text);
-    bool Has(const std::string& section, const std::string& entry) const;
+    bool HasProfileEntry(const std::string& section, const std::string& entry) override;
     size_t Size() const { return m_values.size(); }
     size_t ReadCount() const { return m_nReads; }
 

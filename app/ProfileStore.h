@@ -18,6 +18,8 @@ public:
                                  uint32_t nValue) = 0;
     virtual bool WriteProfileString(const std::string& section, const std::string& entry,
                                     const std::string& strValue) = 0;
+    // Whether the entry is stored at all, whatever its value.
+    virtual bool HasProfileEntry(const std::string& section, const std::string& entry) = 0;
 
     // Makes the writes so far durable. False when they could not be stored.
     virtual bool Flush() { return true; }

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 #include <QFile>
 #include <QImage>
@@ -7,8 +12,9 @@
 #include "Fixtures.h"
 #include "ImagingTestUtil.h"
 #include "app/SettingsStore.h"
+#include "app/SettingsView.h"
 #include "imaging/PictureFile.h"
-#include "platform/QSettingsProfileStore.h"
+#include "platform/IniProfileStore.h"
 #include "platform/QtPictureDecoder.h"
 
 namespace {
@@ -56,27 +62,98 @@ TEST_F(PictureDecoderTest, GarbageAndHugeDeclaredSizesFailAndNothingIsSaid) {
     EXPECT_EQ(edge.surface.GetWidth(), 4096);
 }
 
-TEST(ProfileFile, HandEditedValuesOfTheWrongTypeGiveTheDefaultAndFailedSavesAreReported) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("edited.ini"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "[Settings]\nNum_DWORD=3\nDWORD_0=fast\nDWORD_1=1, 2\nDWORD_2= 12 \nNum_String=6\n"
-        "String_5=/pics/x, y.png\n");
-    file.close();
-    auto profile = QSettingsProfileStore::AtPath(path);
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ProfileFile, EntriesReadAsTheyStandEarlierQuotedOnesStillLoadAndSavesKeepTheRest) {
+    fixtures::TempDir dir;
+    const std::string text =
+        "; kept\n[Settings]\nNum_DWORD=3\nDWORD_0=fast\nDWORD_1=1, 2\nDWORD_2 = 12 \n"
+        "Num_String=9\nString_5=/p/a,b.bmp\nString_6=/p/c;d.bmp\nString_7=\"/p/q,x "
+        "\\\"y\\\".bmp\"\n"
+        "String_8=/p/\"odd\\x.bmp\n[Broken\n\n[Technology]\nMMX=0\n";
+    const std::string path = dir.Write("edited.ini", fixtures::Bytes(text.begin(), text.end()));
+    IniProfileStore profile(path);
     SettingsStore store;
-    store.SetDWordAt(0, 0x13F);
-    store.SetDWordAt(1, 2);
+    PutSaverDefaults(store);
     store.ExchangeProfile(profile, true);
-    EXPECT_EQ(store.GetDWordAt(0), 0x13Fu);
-    EXPECT_EQ(store.GetDWordAt(1), 2u);
+    // Values of the wrong type give the default.
+    EXPECT_EQ(store.GetDWordAt(0), SAVER_DEFAULT_EXIT_CONDITIONS);
+    EXPECT_EQ(store.GetDWordAt(1), SAVER_DEFAULT_FRAMES_PER_SECOND);
     EXPECT_EQ(store.GetDWordAt(2), 12u);
-    EXPECT_EQ(store.GetStringAt(5), "/pics/x, y.png");
-    // A folder path that runs through a plain file cannot be made by anyone, root included.
-    auto blocked = QSettingsProfileStore::AtPath(path + QStringLiteral("/sub/Velvetfade.ini"));
-    EXPECT_FALSE(store.ExchangeProfile(blocked, false));
+    EXPECT_EQ(store.GetStringAt(5), "/p/a,b.bmp");
+    EXPECT_EQ(store.GetStringAt(6), "/p/c;d.bmp");
+    EXPECT_EQ(store.GetStringAt(7), "/p/q,x \"y\".bmp");
+    EXPECT_EQ(store.GetStringAt(8), "/p/\"odd\\x.bmp");
+    // Saving rewrites the record and nothing else: the comment, the damaged line and the other
+    // section stay, and a damaged line is no failure.
+    const std::string odd[] = {" lead", "trail\t", "\"q\"", "a\\b\nc\x01", "/写真/夕日.jpg", ""};
+    store.SetStringCount(5);
+    for (const std::string& value : odd) {
+        store.SetStringAt(store.GetStringCount(), value);
+    }
+    ASSERT_TRUE(store.ExchangeProfile(profile, false));
+    const std::string saved = ReadText(path);
+    EXPECT_EQ(saved.rfind("; kept\n[Settings]\nNum_DWORD=3\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("String_5=\" lead\"\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("String_9=/写真/夕日.jpg\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\n[Broken\n\n[Technology]\nMMX=0\n"), std::string::npos) << saved;
+    IniProfileStore again(path);
+    SettingsStore loaded;
+    loaded.ExchangeProfile(again, true);
+    EXPECT_EQ(loaded.GetStringCount(), 11);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(loaded.GetStringAt(5 + i), odd[i]) << i;
+    }
+    EXPECT_EQ(again.GetProfileInt("Technology", "MMX", 1), 0u);
+}
+
+TEST(ProfileFile, OnlyARegularFileIsReadOrReplacedAndALinkToOneKeepsPointingAtIt) {
+    fixtures::TempDir dir;
+    const std::string record = "[Settings]\nNum_DWORD=1\nDWORD_0=8\n";
+    const std::string real = dir.Write("real.ini", fixtures::Bytes(record.begin(), record.end()));
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    const std::string link = dir.Path() + "/link.ini";
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    SettingsStore store;
+    IniProfileStore viaLink(link);
+    store.ExchangeProfile(viaLink, true);
+    EXPECT_EQ(store.GetDWordAt(0), 8u);
+    store.SetDWordAt(0, 9);
+    ASSERT_TRUE(store.ExchangeProfile(viaLink, false));
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_NE(ReadText(real).find("DWORD_0=9\n"), std::string::npos);
+
+    // A FIFO neither hangs the load nor takes a save; nor does a folder, a link that leads
+    // nowhere or a path through a plain file. Nothing is left behind.
+    const std::string fifo = dir.Path() + "/fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string toFifo = dir.Path() + "/to-fifo.ini";
+    const std::string dangling = dir.Path() + "/dangling.ini";
+    ASSERT_EQ(::symlink(fifo.c_str(), toFifo.c_str()), 0);
+    ASSERT_EQ(::symlink((dir.Path() + "/none").c_str(), dangling.c_str()), 0);
+    for (const std::string& path : {fifo, toFifo, dangling, dir.Path(), real + "/sub/x.ini"}) {
+        IniProfileStore profile(path);
+        SettingsStore empty;
+        empty.ExchangeProfile(profile, true);
+        EXPECT_EQ(empty.GetDWordCount(), 0) << path;
+        EXPECT_FALSE(SettingsStore::IsStoredIn(profile)) << path;
+        EXPECT_FALSE(store.ExchangeProfile(profile, false)) << path;
+    }
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(::lstat((dir.Path() + "/none").c_str(), &st), -1);
+    // A missing file is made, with its folders.
+    IniProfileStore fresh(dir.Path() + "/new/dir/Velvetfade.ini");
+    EXPECT_TRUE(store.ExchangeProfile(fresh, false));
+    EXPECT_EQ(ReadText(dir.Path() + "/new/dir/Velvetfade.ini").rfind("[Settings]\nDWORD_0=9\n", 0),
+              0u);
 }
 
 }  // namespace
