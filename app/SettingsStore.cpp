@@ -60,6 +60,11 @@ void SettingsStore::SetStringCount(int nCount) {
     m_arrStrings.resize(static_cast<size_t>(std::max(nCount, 0)));
 }
 
+bool SettingsStore::IsStoredIn(ProfileStore& profile) {
+    return profile.HasProfileEntry(SECTION, "Num_DWORD") ||
+           profile.HasProfileEntry(SECTION, "Num_String");
+}
+
 bool SettingsStore::ExchangeProfile(ProfileStore& profile, bool bLoad) {
     if (bLoad) {
         const int nDWords = ClampedCount(profile.GetProfileInt(SECTION, "Num_DWORD", 0));

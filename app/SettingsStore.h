@@ -31,6 +31,8 @@ public:
     // the caller put there (that is how defaults work). bLoad false: writes the whole record.
     // Returns false only when a save could not be stored.
     bool ExchangeProfile(ProfileStore& profile, bool bLoad);
+    // Whether the profile holds a record at all (either count), however odd its values.
+    static bool IsStoredIn(ProfileStore& profile);
 
     // A stored count larger than this loads only this many slots. Keeps a damaged or hostile
     // settings file from making the load loop for ever or exhaust memory; a real record has

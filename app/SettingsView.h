@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/SettingsSlots.h"
 #include "app/SettingsStore.h"
+
+class ProfileStore;
 
 // The settings record read by meaning. The record stays as it is stored (numbered slots and
 // strings, see SettingsSlots.h); this is the one place that says which slot holds what. The
@@ -71,3 +74,20 @@ constexpr SlotRange INTERVAL_RANGE{0, 60};
 // The exit bits the sheet stores whatever its boxes say: the middle button always ends the
 // saver, and the cursor is always hidden.
 constexpr uint32_t EXIT_ALWAYS_STORED = EXIT_MIDDLE_BUTTON | HIDE_CURSOR;
+
+// Settings given on the command line (XScreenSaver's settings dialog passes them): they replace
+// the stored ones for one run and are never stored.
+struct SettingsOverrides {
+    std::optional<uint32_t> framesPerSecond;
+    std::optional<uint32_t> fadeStep;
+    std::optional<uint32_t> intervalSeconds;
+    std::optional<uint32_t> sceneKind;
+
+    void ApplyTo(SettingsStore& store) const;
+};
+
+// The record the saver and its previews run with: the stored one over the saver's defaults, as
+// designed, then the overrides. Where nothing at all is stored, the saver's defaults would
+// never fade (a fade step of 0), so it starts from what the sheet shows and OK would store.
+void LoadSaverSettings(SettingsStore& store, ProfileStore& profile,
+                       const SettingsOverrides& overrides = {});

@@ -11,7 +11,7 @@
 #include "imaging/DesktopPictures.h"
 #include "saver/FadeSaverWindow.h"
 
-QtSaverShell::QtSaverShell() : m_profile(ProgramProfileName()) {
+QtSaverShell::QtSaverShell() : m_profile(IniProfileStore::ForProgram(ProgramProfileName())) {
     m_services.desktop = &m_desktop;
     m_services.pictures = &m_pictures;
     m_services.messages = &m_messages;
@@ -110,6 +110,7 @@ FadeSaverWindow* QtSaverShell::Create(const char* pszName, SaverWindow::Placemen
                                       long hParent, bool bAutoDelete, QRect screen,
                                       const std::function<void(FadeSaverWindow&)>& prepare) {
     auto pWindow = std::make_unique<FadeSaverWindow>(m_services, SteadyTickCount, nullptr, screen);
+    pWindow->SetSettingsOverrides(m_overrides);
     if (prepare) {
         prepare(*pWindow);
     }

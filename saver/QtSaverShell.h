@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/SaverApp.h"
-#include "platform/QSettingsProfileStore.h"
+#include "platform/IniProfileStore.h"
 #include "platform/QtDesktopSource.h"
 #include "platform/QtMessageSink.h"
 #include "platform/QtPictureDecoder.h"
@@ -29,6 +29,9 @@ public:
     bool CreateHostedWindow(const char* pszName, long hHost) override;
     bool CreateOwnWindow(const char* pszName) override;
     void RunConfiguration() override;
+    void SetSettingsOverrides(const SettingsOverrides& overrides) override {
+        m_overrides = overrides;
+    }
 
     // Frames the shows' windows have put on screen so far (0 without one).
     uint64_t FramesPresented() const;
@@ -47,12 +50,13 @@ private:
     static constexpr int HOST_WATCH_MS = 250;
 
     X11Display m_display;
-    QSettingsProfileStore m_profile;
+    IniProfileStore m_profile;
     QtDesktopSource m_desktop;
     CapturedOutput m_waylandDesktop;  // the window of our own on Wayland
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
     ShowServices m_services;
+    SettingsOverrides m_overrides;
     // Windows that do not delete themselves, and every show's window whoever owns it.
     std::vector<std::unique_ptr<SaverWindow>> m_keptWindows;
     std::vector<QPointer<FadeSaverWindow>> m_windows;

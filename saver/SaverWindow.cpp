@@ -24,8 +24,6 @@ PointerReference g_mouseReference;
 }  // namespace
 
 SaverWindow::SaverWindow(TickSource tick) : m_tick(std::move(tick)) {
-    PutSaverDefaults(m_settings);
-
     // Every pixel is painted each time, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -55,7 +53,7 @@ int SaverWindow::FramePeriodMs(uint32_t dwFramesPerSecond) {
 
 bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, Placement placement,
                               unsigned long hParent, bool bAutoDelete) {
-    m_settings.ExchangeProfile(profile, true);
+    LoadSaverSettings(m_settings, profile, m_overrides);
     m_bAutoDelete = bAutoDelete;
     m_placement = placement;
     setAttribute(Qt::WA_DeleteOnClose, bAutoDelete);

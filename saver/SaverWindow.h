@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/SettingsStore.h"
+#include "app/SettingsView.h"
 #include "app/Tick.h"
 
 class ProfileStore;
@@ -54,6 +55,8 @@ public:
     // windows of every monitor) instead of by a timer of its own.
     void SetTargetScreen(QScreen* pScreen) { m_pTargetScreen = pScreen; }
     void SetPacedFromOutside(bool bOutside) { m_bPacedFromOutside = bOutside; }
+    // Before CreateSaver: settings from the command line that replace the stored ones.
+    void SetSettingsOverrides(const SettingsOverrides& overrides) { m_overrides = overrides; }
     // One frame period has passed.
     void FrameTick();
     // The start of the grace time, shared by the windows of every monitor.
@@ -117,6 +120,7 @@ private:
     QWindow* m_pHost = nullptr;  // stand-in for the host's window; ours
     QScreen* m_pTargetScreen = nullptr;
     bool m_bPacedFromOutside = false;
+    SettingsOverrides m_overrides;
 
     int m_nTimerId = 0;
     bool m_bCloseRequested = false;

@@ -29,10 +29,10 @@ void Say(const std::string& strText) {
 
 }  // namespace
 
-WaylandSaverShell::WaylandSaverShell() : m_profile(ProgramProfileName()) {
+WaylandSaverShell::WaylandSaverShell()
+    : m_profile(IniProfileStore::ForProgram(ProgramProfileName())) {
     // Nobody could answer a message box under the overlay: messages go to standard error.
     m_messages.SetToStandardError(true);
-    PutSaverDefaults(m_settings);
 }
 
 WaylandSaverShell::~WaylandSaverShell() = default;
@@ -49,7 +49,7 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
         Say(strError);
         return false;
     }
-    m_settings.ExchangeProfile(m_profile, true);
+    LoadSaverSettings(m_settings, m_profile, m_overrides);
     const SettingsView view(m_settings);
 
     // What is on the outputs now, before anything of ours covers them.

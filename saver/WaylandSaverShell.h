@@ -8,7 +8,7 @@
 #include "app/ExitConditions.h"
 #include "app/Random.h"
 #include "app/SaverApp.h"
-#include "platform/QSettingsProfileStore.h"
+#include "platform/IniProfileStore.h"
 #include "platform/QtMessageSink.h"
 #include "platform/QtPictureDecoder.h"
 #include "platform/WaylandOverlay.h"
@@ -28,6 +28,9 @@ public:
     bool CreateHostedWindow(const char*, long) override { return false; }
     bool CreateOwnWindow(const char*) override { return false; }
     void RunConfiguration() override {}
+    void SetSettingsOverrides(const SettingsOverrides& overrides) override {
+        m_overrides = overrides;
+    }
 
     // Frames put on the outputs so far.
     uint64_t FramesPresented() const { return m_nFramesPresented; }
@@ -47,10 +50,11 @@ private:
     void EndSaverIf(uint32_t dwMask);
     void OnCompositorEvents();
 
-    QSettingsProfileStore m_profile;
+    IniProfileStore m_profile;
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
     SettingsStore m_settings;
+    SettingsOverrides m_overrides;
     std::unique_ptr<WaylandOverlay> m_pOverlay;
     std::vector<Show> m_shows;
     std::unique_ptr<QSocketNotifier> m_pNotifier;

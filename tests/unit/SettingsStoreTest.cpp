@@ -92,6 +92,40 @@ TEST(SettingsStore, SavedValuesComeBackAndAShorterListLeavesOldEntriesOutsideThe
     EXPECT_TRUE(store.ExchangeProfile(profile, true));
 }
 
+TEST(SettingsStore, TheSaverFadesWithNothingStoredAndKeepsAnOddStoredRecordAsItIs) {
+    // Nothing stored: what the sheet shows, so the first run fades.
+    MemoryProfileStore empty;
+    empty.WriteProfileInt("Technology", "MMX", 0);  // not part of the record
+    SettingsStore store;
+    store.SetDWordAt(3, 9);  // whatever was there before is gone
+    LoadSaverSettings(store, empty);
+    SettingsStore sheet;
+    PutSheetDefaults(sheet);
+    EXPECT_EQ(store.GetDWordCount(), SLOT_COUNT);
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        EXPECT_EQ(store.GetDWordAt(i), sheet.GetDWordAt(i)) << i;
+    }
+    EXPECT_GT(SettingsView(store).FadeStep(), 0u);
+    // A record stored in any form keeps the saver's own defaults, fade step 0 included.
+    for (const char* entry : {"Num_DWORD", "Num_String"}) {
+        MemoryProfileStore odd;
+        odd.SetRaw(S, entry, "0");
+        LoadSaverSettings(store, odd);
+        EXPECT_EQ(store.GetDWordCount(), 2) << entry;
+        EXPECT_EQ(store.GetDWordAt(SLOT_FRAMES_PER_SECOND), SAVER_DEFAULT_FRAMES_PER_SECOND);
+        EXPECT_EQ(SettingsView(store).FadeStep(), 0u) << entry;
+    }
+    // The command line's settings win over both, for this run only.
+    SettingsOverrides overrides;
+    overrides.framesPerSecond = 30;
+    overrides.sceneKind = SCENE_RANDOM;
+    LoadSaverSettings(store, empty, overrides);
+    EXPECT_EQ(store.GetDWordAt(SLOT_FRAMES_PER_SECOND), 30u);
+    EXPECT_EQ(store.GetDWordAt(SLOT_SCENE_KIND), SCENE_RANDOM);
+    EXPECT_EQ(store.GetDWordAt(SLOT_INTERVAL_SECONDS), SHEET_DEFAULT_INTERVAL_SECONDS);
+    EXPECT_FALSE(empty.HasProfileEntry(S, "DWORD_1"));
+}
+
 TEST(SettingsStore, ProfileIntegersAreDecimalIn32Bits) {
     const char* good[] = {"0", " 42 ", "+7", "4294967295", "-1", "-2147483648"};
     const uint32_t values[] = {0, 42, 7, 0xFFFFFFFF, 0xFFFFFFFF, 0x80000000};
