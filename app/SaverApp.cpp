@@ -5,7 +5,7 @@ constexpr const char* SAVER_NAME = "Velvetfade";
 }
 
 const char* const SaverApp::USAGE =
-    "Usage: Velvetfade [--root | --window-id WINDOW | --window] [--wayland]\n"
+    "Usage: Velvetfade [--root | --window-id WINDOW | --window] [--wayland] [SETTINGS]\n"
     "       Velvetfade [/s | /c | /p WINDOW]\n"
     "Takes a snapshot of the screen, then cross-fades endlessly from it to a scene and back.\n"
     "\n"
@@ -20,6 +20,12 @@ const char* const SaverApp::USAGE =
     "  /p WINDOW          run as a preview in that X window (decimal)\n"
     "  --help, --version  say this, or the version, and end\n"
     "\n"
+    "For this run only, instead of the stored settings:\n"
+    "  --frame-rate N     frames a second, 1 to 60\n"
+    "  --fade-step N      how far each frame fades, 1 to 20 per cent\n"
+    "  --hold N           seconds a scene, and the desktop between scenes, stay, 0 to 60\n"
+    "  --scene KIND       colour, gradation, pictures or random\n"
+    "\n"
     "See the manual page Velvetfade(6).\n";
 
 std::optional<std::string> SaverApp::HelpOrVersion(int argc, const char* const* argv) {
@@ -31,6 +37,14 @@ std::optional<std::string> SaverApp::HelpOrVersion(int argc, const char* const* 
         return std::string("Velvetfade " VELVETFADE_VERSION "\n");
     }
     return std::nullopt;
+}
+
+std::optional<std::string> SaverApp::UsageError(int argc, const char* const* argv) {
+    std::string strError = ParseXScreenSaverOptions(argc, argv).strError;
+    if (strError.empty()) {
+        return std::nullopt;
+    }
+    return strError;
 }
 
 namespace {
@@ -80,6 +94,7 @@ bool SaverApp::InitInstance(int argc, const char* const* argv, const char* pszHo
     ParseCommandLine(argc, argv, cmdInfo);
     const XScreenSaverOptions options = ParseXScreenSaverOptions(argc, argv);
     m_mode = ModeOf(cmdInfo, options, IsSet(pszHostWindow));
+    m_shell.SetSettingsOverrides(options.overrides);
 
     switch (m_mode) {
         case SaverMode::Preview:

@@ -21,6 +21,9 @@ public:
     virtual bool CreateOwnWindow(const char* pszName) = 0;
     // Runs the configuration sheet modally over the user's settings; saves them on OK.
     virtual void RunConfiguration() = 0;
+    // Settings from the command line for the shows of this run, before any window is made; the
+    // sheet does not use them.
+    virtual void SetSettingsOverrides(const SettingsOverrides& overrides) = 0;
 };
 
 // Chooses the mode from the command line and starts it. The caller runs the event loop when
@@ -47,6 +50,9 @@ public:
     // The text for --help or --version, which the program prints instead of starting anything
     // (before it even needs a display); nothing when neither was asked for.
     static std::optional<std::string> HelpOrVersion(int argc, const char* const* argv);
+    // What is wrong with the command line, for a message before the usage (exit status 2);
+    // nothing when it can be run.
+    static std::optional<std::string> UsageError(int argc, const char* const* argv);
     static const char* const USAGE;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -56,6 +57,85 @@ std::optional<long> ParseWindowNumber(const char* psz) {
     return static_cast<long>(value);
 }
 
+namespace {
+
+// The settings a command line may give for one run, each with the range the sheet offers.
+struct NumberOption {
+    const char* pszName;
+    SlotRange range;
+    std::optional<uint32_t> SettingsOverrides::*pField;
+};
+constexpr NumberOption NUMBER_OPTIONS[] = {
+    {"frame-rate", FRAME_RATE_RANGE, &SettingsOverrides::framesPerSecond},
+    {"fade-step", FADE_STEP_RANGE, &SettingsOverrides::fadeStep},
+    {"hold", INTERVAL_RANGE, &SettingsOverrides::intervalSeconds},
+};
+
+struct SceneName {
+    const char* pszName;
+    uint32_t dwKind;
+};
+constexpr SceneName SCENE_NAMES[] = {
+    {"colour", SCENE_SINGLE_COLOR}, {"color", SCENE_SINGLE_COLOR}, {"gradation", SCENE_GRADATION},
+    {"pictures", SCENE_BITMAP},     {"random", SCENE_RANDOM},
+};
+
+std::optional<uint32_t> ParseInRange(const std::string& text, SlotRange range) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const long value = std::stol(text);
+    if (value < range.nMin || value > range.nMax) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+// One of our own two-dash options that takes a value; false when the name is none of them.
+bool TakeSetting(const std::string& name, const char* pszValue, XScreenSaverOptions& options) {
+    const std::string value = pszValue != nullptr ? pszValue : "";
+    for (const NumberOption& option : NUMBER_OPTIONS) {
+        if (name == option.pszName) {
+            options.overrides.*option.pField = ParseInRange(value, option.range);
+            if (!(options.overrides.*option.pField) && options.strError.empty()) {
+                options.strError = "--" + name + " needs a whole number from " +
+                                   std::to_string(option.range.nMin) + " to " +
+                                   std::to_string(option.range.nMax) + ", not \"" + value + "\".";
+            }
+            return true;
+        }
+    }
+    if (name != "scene") {
+        return false;
+    }
+    for (const SceneName& scene : SCENE_NAMES) {
+        if (value == scene.pszName) {
+            options.overrides.sceneKind = scene.dwKind;
+            return true;
+        }
+    }
+    if (options.strError.empty()) {
+        options.strError =
+            "--scene needs colour, gradation, pictures or random, not \"" + value + "\".";
+    }
+    return true;
+}
+
+bool TakesValue(const std::string& name) {
+    if (name == "scene") {
+        return true;
+    }
+    for (const NumberOption& option : NUMBER_OPTIONS) {
+        if (name == option.pszName) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 XScreenSaverOptions ParseXScreenSaverOptions(int argc, const char* const* argv) {
     XScreenSaverOptions options;
     for (int i = 1; i < argc; ++i) {
@@ -80,6 +160,20 @@ XScreenSaverOptions ParseXScreenSaverOptions(int argc, const char* const* argv) 
             const char* pszValue = i + 1 < argc && argv[i + 1] != nullptr ? argv[++i] : "";
             options.strWindowIdText = pszValue;
             options.windowId = ParseWindowNumber(pszValue);
+        } else if (bTwoDashes && *pszName != '\0') {
+            // --name value or --name=value; the value is taken whatever it looks like.
+            const char* pszEquals = std::strchr(pszName, '=');
+            const std::string name =
+                pszEquals != nullptr ? std::string(pszName, pszEquals) : std::string(pszName);
+            const char* pszValue = nullptr;
+            if (pszEquals != nullptr) {
+                pszValue = pszEquals + 1;
+            } else if (TakesValue(name) && i + 1 < argc) {
+                pszValue = argv[++i];
+            }
+            if (!TakeSetting(name, pszValue, options) && options.strError.empty()) {
+                options.strError = std::string("unknown option \"") + argv[i] + "\".";
+            }
         }
     }
     return options;

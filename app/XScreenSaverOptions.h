@@ -3,13 +3,17 @@
 #include <optional>
 #include <string>
 
+#include "app/SettingsView.h"
+
 // How XScreenSaver starts a display mode, each option with one or two dashes:
 //   --root          draw on the root window, or on $XSCREENSAVER_WINDOW when the host set it
 //   --window-id N   draw into window N, decimal or 0x-hex
 //   --window        run in a window of our own
-// and our own --wayland (run on the Wayland compositor even where an X display is set),
-// and, two dashes only (one-dash words belong to the Windows parser), --help and --version.
-// Anything else is left to the Windows-style parser, which sees every argument too.
+// and our own --wayland (run on the Wayland compositor even where an X display is set).
+// Two dashes only, as one-dash words belong to the Windows parser: --help, --version, and the
+// settings for one run that XScreenSaver's dialog offers (--frame-rate N, --fade-step N, --hold N,
+// --scene KIND), also written --name=value. Any other two-dash word is a mistake: hosts never
+// send one. Everything else is left to the Windows-style parser, which sees every argument too.
 struct XScreenSaverOptions {
     bool bHelp = false;
     bool bVersion = false;
@@ -19,6 +23,8 @@ struct XScreenSaverOptions {
     bool bWindowId = false;        // --window-id was given
     std::optional<long> windowId;  // its value, when it is a window number
     std::string strWindowIdText;   // its value as given, for the message when it is not
+    SettingsOverrides overrides;
+    std::string strError;  // what is wrong with the command line; empty when nothing is
 };
 
 // argv as the program received it; argv[0] is the program itself.

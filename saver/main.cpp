@@ -55,6 +55,11 @@ int main(int argc, char** argv) {
         std::fputs(text->c_str(), stdout);
         return 0;
     }
+    // A mistyped option must not blank the screen: hosts never send one.
+    if (const std::optional<std::string> error = SaverApp::UsageError(nArgs, argPtrs.data())) {
+        std::fprintf(stderr, "Velvetfade: %s\n%s", error->c_str(), SaverApp::USAGE);
+        return 2;
+    }
 
     if (SaverApp::UsesWayland(nArgs, argPtrs.data(), std::getenv("WAYLAND_DISPLAY"),
                               std::getenv("DISPLAY"))) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/SaverApp.h"
@@ -26,6 +28,7 @@ public:
         return createSucceeds;
     }
     void RunConfiguration() override { made = "the sheet"; }
+    void SetSettingsOverrides(const SettingsOverrides& o) override { overrides = o; }
     static std::string Hex(long h) {
         char text[32];
         std::snprintf(text, sizeof text, "0x%lx", h);
@@ -33,6 +36,7 @@ public:
     }
     std::string made;
     bool createSucceeds = true;
+    SettingsOverrides overrides;
 };
 
 struct Case {
@@ -75,7 +79,7 @@ TEST(CommandLine, EachCommandLineStartsTheRightWindow) {
         {{"--root"}, "0x4E0000A", "Velvetfade hosted in 0x4e0000a", true},
         {{"-root"}, "", "Velvetfade hosted in the root", true},
         {{"--root"}, "777", "", false, "XSCREENSAVER_WINDOW=\"777\" names no window."},
-        {{"---root", "--Root", "--roots", "--win", "--"}, nullptr, kSaver, true},
+        {{"--"}, nullptr, kSaver, true},
         {{}, "1234", "Velvetfade hosted in 0x4d2", true},
         {{"/s"}, "1234", kSaver, true},
         {{"/c"}, "1234", "the sheet", false},
@@ -100,6 +104,66 @@ TEST(CommandLine, EachCommandLineStartsTheRightWindow) {
         EXPECT_EQ(shell.made, c.made) << line;
         EXPECT_EQ(app.FailureMessage(), c.failure) << line;
     }
+}
+
+std::optional<std::string> UsageErrorOf(std::vector<const char*> args) {
+    args.insert(args.begin(), "velvetfade");
+    return SaverApp::UsageError(static_cast<int>(args.size()), args.data());
+}
+
+TEST(CommandLine, MistypedLongOptionsAndBadSettingsAreUsageErrors) {
+    const std::pair<std::vector<const char*>, const char*> errors[] = {
+        {{"--windw"}, "unknown option \"--windw\"."},
+        {{"/s", "--hlep"}, "unknown option \"--hlep\"."},
+        {{"---root"}, "unknown option \"---root\"."},
+        {{"--Root"}, "unknown option \"--Root\"."},
+        {{"--root=1"}, "unknown option \"--root=1\"."},
+        // XScreenSaver's own --fps (show the frame rate) is not ours.
+        {{"--fps"}, "unknown option \"--fps\"."},
+        {{"--frame-rate", "0"}, "--frame-rate needs a whole number from 1 to 60, not \"0\"."},
+        {{"--frame-rate=61"}, "--frame-rate needs a whole number from 1 to 60, not \"61\"."},
+        {{"--fade-step", "2.5"}, "--fade-step needs a whole number from 1 to 20, not \"2.5\"."},
+        {{"--hold", "-1"}, "--hold needs a whole number from 0 to 60, not \"-1\"."},
+        {{"--root", "--hold"}, "--hold needs a whole number from 0 to 60, not \"\"."},
+        {{"--scene", "sky", "--windw"},
+         "--scene needs colour, gradation, pictures or random, not \"sky\"."},
+    };
+    for (const auto& [args, message] : errors) {
+        EXPECT_EQ(UsageErrorOf(args), message) << args.front();
+    }
+    // The Windows switches and one-dash words keep their meaning; every value is taken whole.
+    for (std::vector<const char*> fine :
+         {std::vector<const char*>{"-fps", "-x", "/windw", "--", "/p", "1234"},
+          {"--window-id", "--hlep"},
+          {"--root", "--frame-rate", "60", "--fade-step=20", "--hold", "0", "--scene", "color"}}) {
+        EXPECT_FALSE(UsageErrorOf(fine)) << fine.front();
+    }
+}
+
+TEST(CommandLine, SettingsGivenForOneRunReachTheShowsButNotTheSheet) {
+    const char* argv[] = {"velvetfade", "--root", "--frame-rate", "30",       "--fade-step=7",
+                          "--hold",     "0",      "--scene",      "gradation"};
+    FakeShell shell;
+    SaverApp app(shell);
+    ASSERT_TRUE(app.InitInstance(9, argv, nullptr));
+    EXPECT_EQ(shell.made, "Velvetfade hosted in the root");
+    SettingsStore store;
+    PutSaverDefaults(store);
+    store.SetDWordAt(SLOT_SINGLE_COLOR, 0xFF);
+    shell.overrides.ApplyTo(store);
+    const uint32_t expected[] = {SAVER_DEFAULT_EXIT_CONDITIONS, 30, SCENE_GRADATION, 0, 7, 0xFF};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(store.GetDWordAt(i), expected[i]) << i;
+    }
+    EXPECT_EQ(store.GetDWordAt(SLOT_INTERVAL_SECONDS), 0u);
+    EXPECT_EQ(store.GetDWordCount(), SLOT_COUNT);
+    // Nothing given, nothing replaced.
+    const char* plain[] = {"velvetfade", "--scene", "pictures", "/s"};
+    FakeShell other;
+    SaverApp(other).InitInstance(4, plain, nullptr);
+    EXPECT_EQ(other.overrides.sceneKind, SCENE_BITMAP);
+    EXPECT_FALSE(other.overrides.framesPerSecond || other.overrides.fadeStep ||
+                 other.overrides.intervalSeconds);
 }
 
 TEST(CommandLine, AWindowThatCannotBeMadeEndsTheProgram) {
