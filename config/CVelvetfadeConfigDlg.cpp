@@ -108,11 +108,19 @@ void CVelvetfadeConfigDlg::OnTabChanged(int nIndex) {
     }
     m_nCurrent = nIndex;
     CreatePage(nIndex);
-    // A page that needs more room widens the sheet about its centre.
-    const QPoint centre = geometry().center();
-    adjustSize();
-    if (isVisible()) {
-        move(centre - rect().center());
+    // A page that needs more room widens the sheet about its centre; otherwise it stays put.
+    // The move is relative: under a window manager pos() is the frame's corner and geometry()
+    // the client area's, so mixing the two would walk the sheet across the screen.
+    if (!isVisible()) {
+        adjustSize();
+        return;
+    }
+    const QSize before = size();
+    const QSize after = before.expandedTo(sizeHint());
+    if (after != before) {
+        resize(after);
+        move(pos() -
+             QPoint((after.width() - before.width()) / 2, (after.height() - before.height()) / 2));
     }
 }
 
