@@ -21,6 +21,8 @@ int AnimatedPicture::LoadPictures(BitmapResources& resources, unsigned nFirst, u
         pFirst->GetWidth() != pSecond->GetWidth() || pFirst->GetHeight() != pSecond->GetHeight()) {
         return 0;
     }
+    pFirst->SetUseMmx(m_bUseMmx);
+    pSecond->SetUseMmx(m_bUseMmx);
     auto pWork = std::make_unique<DibSurface>(pFirst->Duplicate());
     m_surfaces.push_back(std::move(pFirst));
     m_surfaces.push_back(std::move(pSecond));

@@ -21,6 +21,8 @@ public:
     // cannot be loaded or their sizes differ.
     int LoadPictures(BitmapResources& resources, unsigned nFirst, unsigned nSecond);
     void ReplaceColor(COLORREF crKey, COLORREF crReplacement);
+    // The stored "MMX" switch, as the show has it; before LoadPictures.
+    void SetUseMmx(bool bUseMmx) { m_bUseMmx = bUseMmx; }
     void StartTimer(int nPeriodMs);
     void StopTimer();
     bool IsTimerRunning() const { return m_nTimerId != 0; }
@@ -40,4 +42,5 @@ protected:
 
 private:
     int m_nTimerId = 0;
+    bool m_bUseMmx = ProcessorHasMmx();
 };

@@ -6,6 +6,7 @@
 #include "app/ProfileStore.h"
 #include "app/SettingsView.h"
 #include "config/CVelvetfadeConfigDlg.h"
+#include "imaging/DesktopPictures.h"
 
 void RunConfigurationMode(ProfileStore& profile, MessageSink& messages,
                           const std::function<bool(CVelvetfadeConfigDlg&)>& runSheet) {
@@ -15,6 +16,7 @@ void RunConfigurationMode(ProfileStore& profile, MessageSink& messages,
 
     CVelvetfadeConfigDlg sheet;
     sheet.LoadFrom(settings);
+    sheet.m_page4.m_picture.SetUseMmx(ReadMmxSwitch(profile));
     if (!runSheet(sheet)) {
         return;  // Cancel, Escape or closing: nothing is written
     }

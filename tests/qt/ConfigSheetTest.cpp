@@ -134,13 +134,27 @@ TEST(ConfigSheet, OverlongEntriesAreLeftOutAndLongListsStayQuick) {
     EXPECT_EQ(pList->item(50'001)->text(), QStringLiteral("/pictures/99999.jpg"));
 }
 
-TEST(ConfigSheet, AFailedSaveIsReported) {
-    MemoryProfileStore profile;
-    profile.SetFailWrites(true);
-    fixtures::RecordingSink sink;
-    RunConfigurationMode(profile, sink, [](CVelvetfadeConfigDlg&) { return true; });
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text, "The settings could not be saved.");
+// The About picture blends as the stored "MMX" switch says, as the show does; a save that
+// fails is reported.
+TEST(ConfigSheet, TheAboutPictureFollowsTheMmxSwitchAndAFailedSaveIsReported) {
+    for (const uint32_t dwSwitch : {0u, 1u}) {
+        MemoryProfileStore profile;
+        profile.WriteProfileInt("Technology", "MMX", dwSwitch);
+        profile.SetFailWrites(true);
+        fixtures::RecordingSink sink;
+        std::vector<bool> used;
+        RunConfigurationMode(profile, sink, [&used](CVelvetfadeConfigDlg& sheet) {
+            sheet.show();
+            sheet.Tabs()->setCurrentIndex(3);
+            for (const auto& pSurface : sheet.m_page4.m_picture.m_surfaces) {
+                used.push_back(pSurface->UsesMmx());
+            }
+            return true;
+        });
+        EXPECT_EQ(used, std::vector<bool>(3, dwSwitch == 1 && ProcessorHasMmx())) << dwSwitch;
+        ASSERT_EQ(sink.messages.size(), 1u);
+        EXPECT_EQ(sink.messages[0].text, "The settings could not be saved.");
+    }
 }
 
 }  // namespace
