@@ -57,12 +57,24 @@ ok_stores_the_mapped_values_and_the_saver_uses_them() {
     wait_pixel 500 400 ff8000 5
 }
 
+# Under a real window manager, which frames the sheet: a full round of the pages, then each
+# page set by keyboard. The sheet stays where it is as the pages change.
 keyboard_alone_sets_every_page() {
+    start_window_manager
     # Single colour black, 5 frames a second, every exit condition.
     write_settings 319 5 0 0 1 0 0 0 0 10
     start_saver /c
     wait_sheet 'Setting of Velvetfade'
-    local step
+    local sheet step before after
+    sheet=$(xdotool search --onlyvisible --name '^Setting of Velvetfade$' | head -n1)
+    before=$(window_geometry "$sheet")
+    for step in 1 2 3 4; do
+        xdotool key ctrl+Tab
+        sleep 0.3
+    done
+    after=$(window_geometry "$sheet")
+    [[ "$after" == "$before" ]] || fail "the sheet moved from $before to $after over four pages"
+    note "the sheet stayed at $before"
     # The Gradation radio by its mnemonic; Tab to the first gradation colour (after the single
     # colour's box and button, and the gradation's box); Space opens its popup; from black (the
     # first cell) right twice and down once is red; Return takes it.

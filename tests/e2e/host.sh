@@ -21,8 +21,10 @@ window_id_draws_into_a_foreign_window() {
     start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" 0x3366cc
     start_host_window 100 80 320 240 0x00ff00
     local host=$HOST_ID
-    write_settings "${ORANGE_AT_ONCE[@]}"
-    start_saver --window-id "$(printf '0x%x' "$host")"
+    # Stored: a black gradation at one frame a second, one per cent a frame. XScreenSaver's
+    # dialog asks for orange at once, for this run.
+    write_settings 319 1 1 0 1 $((0x0080FF)) 0 0 0 5
+    start_saver --window-id "$(printf '0x%x' "$host")" --frame-rate 50 --fade-step 20 --scene colour
     wait_saver_window
     expect_geometry "100 80 320 240"
     wait_pixel 101 81 ff8000 5
@@ -135,6 +137,27 @@ command_line_failures_are_reported() {
     exits_with 1 'cannot open the X display' env -u DISPLAY "$VELVETFADE" /c
     exits_with 0 '--window-id WINDOW' env -u DISPLAY "$VELVETFADE" --help
     exits_with 0 '^Velvetfade [0-9]' env -u DISPLAY "$VELVETFADE" --version
+    # A mistyped option blanks nothing: the mistake and the usage, status 2.
+    exits_with 2 '^Velvetfade: unknown option "--windw"' "$VELVETFADE" --windw
+    exits_with 2 '--frame-rate N' "$VELVETFADE" /s --frame-rate 0
+    # What XScreenSaver's dialog may pass (each slider at both ends, each choice) is taken: the
+    # program goes on to look for its display.
+    local xml i n arg end
+    xml="$(dirname "$0")/../../res/desktop/velvetfade.xml"
+    n=$(xmllint --xpath 'count(//number)' "$xml")
+    ((n >= 3)) || fail "the dialog offers $n sliders"
+    for ((i = 1; i <= n; i++)); do
+        arg=$(xmllint --xpath "string(//number[$i]/@arg)" "$xml")
+        for end in low high; do
+            exits_with 1 'cannot open the X display' env -u DISPLAY "$VELVETFADE" --root \
+                ${arg/\%/$(xmllint --xpath "string(//number[$i]/@$end)" "$xml")}
+        done
+    done
+    n=$(xmllint --xpath 'count(//option)' "$xml")
+    for ((i = 1; i <= n; i++)); do
+        arg=$(xmllint --xpath "string(//option[$i]/@arg-set)" "$xml")
+        exits_with 1 'cannot open the X display' env -u DISPLAY "$VELVETFADE" --root $arg
+    done
     [[ -z "$(xdotool search --name '^Velvetfade$' 2>/dev/null)" ]] || fail "a window was made"
 }
 

@@ -73,6 +73,15 @@ start_xvfb() {
     unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
 }
 
+# Runs a real window manager (openbox) on the display, as a desktop has one: windows are framed,
+# placed and focused by it, and their geometry lags behind their requests.
+start_window_manager() {
+    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    BG_PIDS+=($!)
+    wait_until 5 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
+}
+
 # Splits the screen into two monitors side by side, its left and right halves, as RandR 1.5
 # reports them (the default monitor takes the left half, so that none covers the whole).
 two_monitors() {
@@ -108,9 +117,12 @@ start_saver() {
 }
 
 # start_host_window X Y W H [0xRRGGBB]: a foreign window; its id is HOST_ID, its pid HOST_PID.
-start_host_window() {
+# start_managed_window X Y W H [0xRRGGBB]: the same, framed and focused by a window manager.
+start_host_window() { start_x11_window window "$@"; }
+start_managed_window() { start_x11_window managed "$@"; }
+start_x11_window() {
     local out="$E2E_TMP/host.$RANDOM"
-    "$X11_TOOL" window "$@" >"$out" 2>&1 &
+    "$X11_TOOL" "$@" >"$out" 2>&1 &
     HOST_PID=$!
     BG_PIDS+=("$HOST_PID")
     wait_until 5 test -s "$out"

@@ -32,7 +32,7 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libxcb1 libjpeg62-turbo; do
 done
 [[ "$(dpkg-deb -f "$DEB" Recommends)" == *xscreensaver* ]] || fail "xscreensaver is not recommended"
 dpkg-deb -x "$DEB" "$E2E_TMP/root"
-for path in usr/bin/Velvetfade usr/share/applications/velvetfade.desktop \
+for path in usr/bin/Velvetfade usr/bin/velvetfade usr/share/applications/velvetfade.desktop \
     usr/share/icons/hicolor/16x16/apps/velvetfade.png \
     usr/share/icons/hicolor/32x32/apps/velvetfade.png \
     usr/share/icons/hicolor/48x48/apps/velvetfade.png \
@@ -46,7 +46,7 @@ grep -qx 'Name=Velvetfade' "$E2E_TMP/root/usr/share/applications/velvetfade.desk
     fail "the desktop entry is not named Velvetfade"
 xmllint --noout "$E2E_TMP/root/usr/share/xscreensaver/config/velvetfade.xml" ||
     fail "the XScreenSaver description is not well-formed"
-grep -q '<screensaver name="Velvetfade"' "$E2E_TMP/root/usr/share/xscreensaver/config/velvetfade.xml" ||
+grep -q '<screensaver name="velvetfade"' "$E2E_TMP/root/usr/share/xscreensaver/config/velvetfade.xml" ||
     fail "the XScreenSaver description does not name the program"
 warnings=$(MANWIDTH=80 man --warnings -l "$E2E_TMP/root/usr/share/man/man6/Velvetfade.6.gz" 2>&1 >"$E2E_TMP/man.txt")
 [[ -z "$warnings" ]] || fail "the manual page has warnings: $warnings"
@@ -58,7 +58,7 @@ CLEANUP_HOOKS+=(remove_package)
 "${SUDO[@]}" dpkg -i "$DEB" >"$E2E_TMP/dpkg.log" 2>&1 || fail "dpkg -i failed: $(cat "$E2E_TMP/dpkg.log")"
 [[ "$(dpkg-query -W -f='${Status}' velvetfade)" == "install ok installed" ]] ||
     fail "the package is not installed: $(cat "$E2E_TMP/dpkg.log")"
-[[ "$(command -v Velvetfade)" == /usr/bin/Velvetfade ]] || fail "Velvetfade is not on the PATH"
+[[ "$(command -v velvetfade)" == /usr/bin/velvetfade ]] || fail "velvetfade is not on the PATH"
 note "installed: $(dpkg-query -W -f='${Package} ${Version}' velvetfade)"
 
 start_xvfb
@@ -74,4 +74,4 @@ kill -TERM "$SAVER_PID"
 expect_ended "SIGTERM with the settings open"
 
 # And XScreenSaver runs the installed program by its name, as a user's list would have it.
-HOST_PROGRAM=Velvetfade bash "$(dirname "$0")/xscreensaver.sh" || fail "the installed program under XScreenSaver"
+INSTALLED=1 bash "$(dirname "$0")/xscreensaver.sh" || fail "the installed program under XScreenSaver"

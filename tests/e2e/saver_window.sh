@@ -24,6 +24,35 @@ covers_screen() {
     expect_ended "Alt alone at 2 s"
 }
 
+# A newcomer's first run: nothing stored, a window manager, another program's window in front.
+# The first thing on screen is the desktop as it was (never black, not even for a frame), and
+# it visibly fades.
+first_run_under_a_window_manager() {
+    start_window_manager
+    xsetroot -solid '#3366cc'
+    start_managed_window 200 150 600 400 0xcc6633
+    xdotool windowactivate --sync "$HOST_ID"
+    local x y w h
+    read -r x y w h < <(window_geometry "$HOST_ID")
+    wait_until 5 pixel_is $((x + w / 2)) $((y + h / 2)) cc6633 || fail "the window does not show"
+    [[ ! -e "$(SETTINGS_FILE)" ]] || fail "settings are stored already"
+    "$X11_TOOL" watch 3000 0x000000 >"$E2E_TMP/black.txt" &
+    BG_PIDS+=($!)
+    local watcher=$!
+    start_saver /s
+    wait_saver_window
+    wait "$watcher"
+    [[ "$(head -n1 "$E2E_TMP/black.txt")" =~ ^[0-9]+\ 0$ && $(wc -l <"$E2E_TMP/black.txt") -eq 2 ]] ||
+        fail "black appeared: $(cat "$E2E_TMP/black.txt")"
+    note "no black in $(tail -n1 "$E2E_TMP/black.txt") of the screen"
+    # The sheet's defaults: a fade to black, one per cent five times a second.
+    sleep_until 6000
+    local now
+    now=$(pixel $((x + w / 2)) $((y + h / 2)))
+    (($((16#${now:0:2})) <= 0xcc * 85 / 100)) || fail "no visible fade after 6 s: $now"
+    note "the window's centre is $now after 6 s"
+}
+
 middle_button_only() {
     write_settings 264 30
     start_saver /s

@@ -5,9 +5,10 @@ source "$(dirname "$0")/lib.sh"
 
 # Slots: exit conditions, fps, kind, random, step, colour, gradation 1, gradation 2, placement,
 # interval.
+# The path is written by hand as it stands: "," and ";" are part of it.
 picture_centred() {
     two_colour_desktop
-    local centred="$E2E_TMP/centred.bmp"
+    local centred="$E2E_TMP/a,b;c.bmp"
     convert -size 100x50 xc:'#ff00ff' -type TrueColor "BMP3:$centred"
 
     write_settings 319 50 2 0 100 0 0 0 1 5
