@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -19,8 +20,6 @@ namespace {
 
 // Progressive files can hold any number of scans; past this many a file is taken as hostile.
 constexpr int MAX_JPEG_SCANS = 500;
-// The library's working memory, coefficient buffers of progressive files included.
-constexpr long MAX_JPEG_MEMORY = 1024L << 20;
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;  // first, so that the library's pointer is ours too
@@ -67,6 +66,20 @@ void ProgressMonitor(j_common_ptr cinfo) {
     }
 }
 
+// What the library needs besides the surface for this file: the whole picture's coefficients
+// when its scans must be buffered (progressive files), each component's blocks padded to its
+// sampling factors as the library pads them, and the fixed extra for rows and tables.
+int64_t WorkingBytes(const jpeg_decompress_struct& cinfo) {
+    int64_t nBytes = MAX_JPEG_WORKING_EXTRA_BYTES;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& c = cinfo.comp_info[i];
+        const int64_t w = (c.width_in_blocks + c.h_samp_factor - 1) / c.h_samp_factor;
+        const int64_t h = (c.height_in_blocks + c.v_samp_factor - 1) / c.v_samp_factor;
+        nBytes += w * c.h_samp_factor * h * c.v_samp_factor * int64_t{sizeof(JBLOCK)};
+    }
+    return nBytes;
+}
+
 // Adobe's CMYK files store the inks inverted; others store them plainly.
 void CmykRowToBgr(const JSAMPLE* pIn, uint8_t* pOut, JDIMENSION nWidth, bool bInverted) {
     for (JDIMENSION x = 0; x < nWidth; ++x, pIn += 4, pOut += 3) {
@@ -97,14 +110,17 @@ int DecodeJpegStream(DibSurface& surface, FILE* pFile, JpegErrorManager& manager
     }
 
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = MAX_JPEG_MEMORY;
+    // Nothing large is allocated before the header says how much the picture needs.
+    cinfo.mem->max_memory_to_use = MAX_JPEG_WORKING_EXTRA_BYTES;
     manager.progress.progress_monitor = ProgressMonitor;
     cinfo.progress = &manager.progress;
     jpeg_stdio_src(&cinfo, pFile);
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK ||
+        int64_t{cinfo.image_width} * cinfo.image_height > MAX_PICTURE_PIXELS) {
         jpeg_destroy_decompress(&cinfo);
         return 0;
     }
+    cinfo.mem->max_memory_to_use = static_cast<long>(WorkingBytes(cinfo));
     // Rows are decoded straight into the surface in its own blue-green-red order; grey files
     // are widened to three samples by the library, CMYK files converted here.
     const bool bCmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;

@@ -8,10 +8,16 @@
 constexpr int MAX_SURFACE_SIDE = 32768;
 constexpr int64_t MAX_SURFACE_BYTES = int64_t{1} << 30;
 
-// Pictures handed to the picture decoder may have at most this many pixels (8192 x 8192): a
-// tiny file of such a format can declare any size, and the decoder fills it all in, so the
-// limit keeps one file from costing gigabytes and many seconds.
+// Picture files may have at most this many pixels (8192 x 8192, more than any camera's usual
+// picture): a file of a few hundred bytes can declare any size, and the decoder fills it all
+// in, so the limit keeps one file from costing gigabytes and many seconds. Larger pictures are
+// refused before anything is allocated, quietly, as an unreadable file is.
 constexpr int64_t MAX_PICTURE_PIXELS = int64_t{1} << 26;
+
+// What libjpeg may allocate besides the picture's surface: a progressive file's coefficients
+// (128 bytes per 8 x 8 block of each component, at most 6 bytes a pixel) and this much for
+// rows and tables.
+constexpr int64_t MAX_JPEG_WORKING_EXTRA_BYTES = int64_t{32} << 20;
 
 // Whether a bitmap of this width, height (negative: top-down) and depth may be made.
 bool IsSupportedSurfaceSize(int64_t width, int64_t height, int64_t bitCount);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -221,6 +224,58 @@ TEST_F(LoaderTest, JpegErrorsShowTheLibrarysMessagesAndWarningsStillLoad) {
     }
     // The process goes on: the next file loads normally.
     ExpectPicture(small, "good.jpg", 16, 16, Blocks, 6);
+}
+
+// How much one load of the file raised the process's peak memory, in bytes, measured in a child
+// process so that earlier loads do not hide it.
+int64_t PeakGrowthOfLoad(const std::string& path) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        LoadImageFile(path.c_str(), nullptr);
+        ::getrusage(RUSAGE_SELF, &after);
+        const int64_t growth = (int64_t{after.ru_maxrss} - before.ru_maxrss) * 1024;
+        const bool written = ::write(fds[1], &growth, sizeof growth) == sizeof growth;
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(fds[1]);
+    int64_t growth = -1;
+    if (::read(fds[0], &growth, sizeof growth) != sizeof growth) {
+        growth = -1;
+    }
+    ::close(fds[0]);
+    ::waitpid(child, nullptr, 0);
+    return growth;
+}
+
+// A JPEG of a few hundred bytes may declare any size. Past the picture limit it is refused before
+// anything is allocated; within it, a load costs the surface and the library's bounded working
+// set once (a progressive file's coefficients), never the two at a gigabyte each.
+TEST_F(LoaderTest, HugeDeclaredJpegsCostWhatThePictureNeedsOnceOrNothing) {
+    const Bytes baseline = fixtures::MakeJpeg({}, Blocks);
+    const Bytes progressive = fixtures::MakeJpeg({16, 16, 95, false, true, false, true}, Blocks);
+    ASSERT_LT(progressive.size(), 1000u);
+    constexpr int64_t MiB = 1 << 20;
+    const std::tuple<Bytes, bool, int64_t> cases[] = {
+        {WithDeclaredSize(baseline, 18000, 18000), false, 16 * MiB},
+        {WithDeclaredSize(progressive, 18000, 18000), false, 16 * MiB},
+        // 4096 x 4096: a 48 MiB surface and 48 MiB of 4:2:0 coefficients.
+        {WithDeclaredSize(progressive, 4096, 4096), true, (48 + 48 + 32 + 24) * MiB},
+    };
+    for (const auto& [bytes, loads, limit] : cases) {
+        const std::string path = m_dir.Write("huge.jpg", bytes);
+        EXPECT_EQ(LoadImageFile(path.c_str(), nullptr).Loaded(), loads);
+        const int64_t growth = PeakGrowthOfLoad(path);
+        EXPECT_GE(growth, 0);
+        EXPECT_LE(growth, limit) << "peak growth " << growth / MiB << " MiB";
+        std::printf("-- %zu-byte JPEG: peak growth %lld MiB\n", bytes.size(),
+                    static_cast<long long>(growth / MiB));
+    }
 }
 
 TEST_F(LoaderTest, OtherNamesGoToTheDecoderSizedAtTheScreensDpiOverBlack) {
