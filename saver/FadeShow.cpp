@@ -172,8 +172,10 @@ void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
 
 bool FadeShow::ComposePicture(const std::string& strPath) {
     LoadedPicture loaded = LoadImageFile(strPath.c_str(), m_services.pictures);
+    const bool bTold = !loaded.messages.empty() && m_services.toldFiles != nullptr &&
+                       !m_services.toldFiles->insert(strPath).second;
     for (const PictureMessage& message : loaded.messages) {
-        if (m_services.messages != nullptr) {
+        if (m_services.messages != nullptr && !bTold) {
             m_services.messages->ShowMessage(message.title, message.text);
         }
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <set>
 
 #include "app/Random.h"
 #include "app/SettingsView.h"
@@ -19,6 +20,10 @@ struct ShowServices {
     PictureDecoder* pictures = nullptr;
     MessageSink* messages = nullptr;
     bool bUseMmx = ProcessorHasMmx();  // the stored "MMX" switch, read once at start
+    // The files whose messages have been told this run, shared by the shows of every monitor:
+    // a file is told about once, and fails quietly after that, as a missing file does. Null:
+    // every failure is told.
+    std::set<std::string>* toldFiles = nullptr;
 };
 
 // The show without its window: the captured screen, the frame and the scene, and the endless

@@ -15,10 +15,18 @@ QtSaverShell::QtSaverShell() : m_profile(IniProfileStore::ForProgram(ProgramProf
     m_services.desktop = &m_desktop;
     m_services.pictures = &m_pictures;
     m_services.messages = &m_messages;
+    m_services.toldFiles = &m_toldFiles;
     m_services.bUseMmx = ReadMmxSwitch(m_profile);
 }
 
-QtSaverShell::~QtSaverShell() = default;
+QtSaverShell::~QtSaverShell() {
+    // A signal or a monitor change ends the event loop with the windows still open: they go
+    // the way a closed one goes, with their shows and X connections.
+    m_keptWindows.clear();
+    for (const auto& pWindow : m_windows) {
+        delete pWindow.data();
+    }
+}
 
 bool QtSaverShell::CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) {
     if (hParent != 0) {
@@ -34,15 +42,27 @@ bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
         screens.removeOne(pPrimary);
         screens.prepend(pPrimary);
     }
+    // RandR lets a monitor reach past the screen (or lie wholly outside it); only the part on
+    // the screen can be captured and covered.
+    QRect desktop;
+    if (const auto root = m_display.WindowSize(m_display.RootWindow())) {
+        desktop = QRect(0, 0, root->width, root->height);
+    }
     std::vector<QPointer<FadeSaverWindow>> windows;
     for (int i = 0; i < screens.size(); ++i) {
         QScreen* pScreen = screens[i];
+        const QRect area =
+            desktop.isEmpty() ? pScreen->geometry() : pScreen->geometry().intersected(desktop);
+        if (area.isEmpty()) {
+            continue;
+        }
+        const int nShow = static_cast<int>(windows.size());
         FadeSaverWindow* pWindow =
-            Create(pszName, SaverWindow::Placement::FullScreen, 0, bAutoDelete, pScreen->geometry(),
-                   [pScreen, i](FadeSaverWindow& window) {
-                       window.SetTargetScreen(pScreen);
+            Create(pszName, SaverWindow::Placement::FullScreen, 0, bAutoDelete, area,
+                   [pScreen, area, nShow](FadeSaverWindow& window) {
+                       window.SetTargetScreen(pScreen, area);
                        window.SetPacedFromOutside(true);
-                       window.SetShowIndex(i);
+                       window.SetShowIndex(nShow);
                    });
         if (pWindow == nullptr) {
             return false;

@@ -56,6 +56,7 @@ private:
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
     ShowServices m_services;
+    std::set<std::string> m_toldFiles;
     SettingsOverrides m_overrides;
     // Windows that do not delete themselves, and every show's window whoever owns it.
     std::vector<std::unique_ptr<SaverWindow>> m_keptWindows;

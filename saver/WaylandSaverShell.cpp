@@ -73,6 +73,7 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
     ShowServices services;
     services.pictures = &m_pictures;
     services.messages = &m_messages;
+    services.toldFiles = &m_toldFiles;
     services.bUseMmx = ReadMmxSwitch(m_profile);
     for (size_t i = 0; i < outputs.size(); ++i) {
         Show& show = m_shows[i];
@@ -94,8 +95,11 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
     handlers.input = [this](WaylandInput input, int x, int y) { OnInput(input, x, y); };
     handlers.ready = [this](size_t i) { Present(i); };
     // A monitor that comes or goes changes what there is to cover; whoever plugged it in is
-    // there, so the saver ends.
-    handlers.outputsChanged = [] { QCoreApplication::exit(0); };
+    // there, so the saver ends (queued: the change may be seen before the event loop runs).
+    handlers.outputsChanged = [] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    };
     if (!m_pOverlay->Cover(view.ExitsOn(HIDE_CURSOR), std::move(handlers), strError)) {
         Say(strError);
         return false;

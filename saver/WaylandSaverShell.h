@@ -55,6 +55,7 @@ private:
     QtMessageSink m_messages;
     SettingsStore m_settings;
     SettingsOverrides m_overrides;
+    std::set<std::string> m_toldFiles;
     std::unique_ptr<WaylandOverlay> m_pOverlay;
     std::vector<Show> m_shows;
     std::unique_ptr<QSocketNotifier> m_pNotifier;

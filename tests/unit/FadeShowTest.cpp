@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <deque>
+#include <set>
 #include <tuple>
 
 #include "Fixtures.h"
 #include "ImagingTestUtil.h"
 #include "app/SettingsSlots.h"
+#include "imaging/PictureFile.h"
 #include "saver/FadeShow.h"
 
 namespace {
@@ -206,6 +208,29 @@ TEST_F(FadeShowTest, UnreadablePicturesFadeToTheWallpaperTryingOncePerFrame) {
     }
     EXPECT_EQ(show.m_nPhase, FadeShow::PHASE_HOLD);
     EXPECT_EQ(testutil::Count(Frame(), kWallpaper), 40 * 30);
+
+    // A file's messages are told once a run, whichever monitor's show meets it again.
+    m_settings.SetStringAt(FIRST_PICTURE_SLOT, m_dir.Write("empty.jpg", {}));
+    m_settings.SetStringAt(FIRST_PICTURE_SLOT + 1, m_dir.Write("cut.jpg", {0xFF, 0xD8, 0xFF}));
+    size_t nOnce = 0;
+    for (int i = 0; i < 2; ++i) {
+        nOnce += LoadImageFile(m_settings.GetStringAt(FIRST_PICTURE_SLOT + i).c_str(), &m_decoder)
+                     .messages.size();
+    }
+    ASSERT_GE(nOnce, 2u);
+    fixtures::RecordingSink sink;
+    std::set<std::string> told;
+    ShowServices services{&m_desktop, &m_decoder, &sink};
+    services.toldFiles = &told;
+    FadeShow first(
+        m_settings, services, [this] { return m_dwNow; }, m_random, 40, 30);
+    FadeShow second(
+        m_settings, services, [this] { return m_dwNow; }, m_random, 40, 30);
+    for (int round = 0; round < 4; ++round) {
+        EXPECT_FALSE(first.PrepareNextScene());
+        EXPECT_FALSE(second.PrepareNextScene());
+    }
+    EXPECT_EQ(sink.messages.size(), nOnce);
 }
 
 TEST_F(FadeShowTest, TheWindowShowsTheFrameOnShowAndOnlyFadesChangeIt) {
