@@ -56,9 +56,12 @@ bool QuitOnSignals(QCoreApplication& app, std::function<void()> report) {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signalNumber : {SIGTERM, SIGINT}) {
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         ::sigaction(signalNumber, &action, nullptr);
     }
+    // Messages go to standard error in a host's window; a reader that has gone away (a closed
+    // pipe) loses them, and must not end the show.
+    ::signal(SIGPIPE, SIG_IGN);
     if (report) {
         ::sigaction(SIGUSR1, &action, nullptr);
     }

@@ -4,10 +4,11 @@
 
 class QCoreApplication;
 
-// Ends the application's event loops when SIGTERM or SIGINT arrives (how XScreenSaver stops a
-// display mode, and Ctrl+C in a terminal), so that the program leaves through main and cleans up
-// like any other exit. The handler only writes a byte to a pipe; the quit happens in the event
-// loop. SIGUSR1, when report is given, calls it instead (for a look at a running program from
-// outside, such as its frame count). Returns false when the pipe could not be made (the default
-// handlers then stay).
+// Ends the application's event loops when SIGTERM, SIGINT or SIGHUP arrives (how XScreenSaver
+// stops a display mode, Ctrl+C in a terminal, the terminal closing), so that the program leaves
+// through main and cleans up like any other exit. The handler only writes a byte to a pipe; the
+// quit happens in the event loop. SIGUSR1, when report is given, calls it instead (for a look at a
+// running program from outside, such as its frame count). SIGPIPE is ignored: a message to a closed
+// pipe is lost, nothing more. Returns false when the pipe could not be made (the default handlers
+// then stay).
 bool QuitOnSignals(QCoreApplication& app, std::function<void()> report = {});

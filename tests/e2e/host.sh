@@ -101,9 +101,12 @@ own_window_is_ordinary_and_closes_normally() {
 
 signals_end_the_program_cleanly() {
     local run
-    for run in "TERM /s" "INT --window" "TERM --root"; do
+    for run in "TERM /s" "INT --window" "HUP --root"; do
         start_saver ${run#* }
         wait_saver_window
+        # A reader of its messages that went away costs a message, not the show.
+        kill -PIPE "$SAVER_PID"
+        expect_running "SIGPIPE"
         kill -"${run%% *}" "$SAVER_PID"
         expect_ended "SIG$run"
     done
