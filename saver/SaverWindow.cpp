@@ -107,8 +107,13 @@ bool SaverWindow::CreateFullScreen() {
         setCursor(Qt::BlankCursor);
     }
     setScreen(pScreen);
-    setGeometry(pScreen->geometry());
-    showFullScreen();
+    const QRect area = m_targetArea.isEmpty() ? pScreen->geometry() : m_targetArea;
+    setGeometry(area);
+    if (area == pScreen->geometry()) {
+        showFullScreen();
+    } else {
+        show();  // full screen would take the whole monitor, beyond the screen
+    }
     activateWindow();
     setFocus(Qt::OtherFocusReason);
     return true;

@@ -53,7 +53,11 @@ public:
     // Before CreateSaver: the monitor a full-screen window covers (the primary one when none is
     // given), and whether its frames are paced from outside (by FrameTick, one timer for the
     // windows of every monitor) instead of by a timer of its own.
-    void SetTargetScreen(QScreen* pScreen) { m_pTargetScreen = pScreen; }
+    // area: the part of that monitor the window covers (the monitor when empty).
+    void SetTargetScreen(QScreen* pScreen, QRect area = {}) {
+        m_pTargetScreen = pScreen;
+        m_targetArea = area;
+    }
     void SetPacedFromOutside(bool bOutside) { m_bPacedFromOutside = bOutside; }
     // Before CreateSaver: settings from the command line that replace the stored ones.
     void SetSettingsOverrides(const SettingsOverrides& overrides) { m_overrides = overrides; }
@@ -119,6 +123,7 @@ private:
     Placement m_placement = Placement::FullScreen;
     QWindow* m_pHost = nullptr;  // stand-in for the host's window; ours
     QScreen* m_pTargetScreen = nullptr;
+    QRect m_targetArea;
     bool m_bPacedFromOutside = false;
     SettingsOverrides m_overrides;
 

@@ -42,6 +42,13 @@ a_monitor_that_comes_or_goes_ends_the_saver() {
     xrandr --setmonitor third "512/135x384/101+0+0" none >/dev/null ||
         fail "xrandr cannot add a monitor"
     expect_ended "a third monitor came" 5
+    # A monitor that reaches far past the screen: its part on the screen is covered.
+    xrandr --delmonitor third >/dev/null
+    xrandr --delmonitor right >/dev/null
+    xrandr --setmonitor right "20000/270x20000/203+1024+0" none >/dev/null
+    start_saver /s
+    wait_saver_window
+    wait_until 2 a_window_a_monitor || fail "windows: $(saver_windows)"
 }
 
 root_covers_every_monitor() {
