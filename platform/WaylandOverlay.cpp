@@ -161,7 +161,9 @@ struct WaylandOverlay::Impl {
 
     ~Impl();
     bool DispatchUntil(const std::function<bool()>& done);
+    bool outputsChanged = false;  // since they were listed, covered or not yet
     void OutputsChanged() {
+        outputsChanged = true;
         if (covering && handlers.outputsChanged) {
             handlers.outputsChanged();
         }
@@ -792,6 +794,10 @@ bool WaylandOverlay::Cover(bool bHideCursor, Handlers handlers, std::string& str
         }
     }
     impl.covering = true;
+    // An output that came or went while the saver was starting counts as any other change.
+    if (impl.outputsChanged && impl.handlers.outputsChanged) {
+        impl.handlers.outputsChanged();
+    }
     return true;
 }
 
