@@ -52,7 +52,6 @@ a_monitor_that_comes_or_goes_ends_the_saver() {
 }
 
 root_covers_every_monitor() {
-    two_colour_desktop
     write_settings 319 10 0 0 100 $((0x00FF00)) 0 0 0 5
     start_saver --root
     wait_saver_window

@@ -40,7 +40,6 @@ sees() {
     fail "output $output never passed ${test[*]} (last $colour)"
 }
 channel() { echo $((16#${1:$((2 * $2)):2})); }
-is_orange() { [[ $1 == "$ORANGE" ]]; }
 # mixed FROM COLOUR: a frame of the fade from FROM to orange, well inside it: red has come a
 # good part of the way, and green and blue lie where that level puts them (within 4).
 mixed() {
@@ -67,7 +66,7 @@ each_output_fades_from_its_own_desktop_and_back() {
     local n size
     for ((n = 1; n <= OUTPUTS; n++)); do sees "$n" 5 mixed "${DESKTOPS[n - 1]}"; done
     for ((n = 1; n <= OUTPUTS; n++)); do
-        sees "$n" 5 is_orange
+        sees "$n" 5 is "$ORANGE"
         # The whole output is covered.
         size=${SIZES[n - 1]}
         is "$ORANGE" "$(wl_pixel "$n" $((${size%x*} - 1)) $((${size#*x} - 1)))" ||
@@ -117,8 +116,8 @@ without_screencopy_it_starts_from_black_and_says_so() {
 without_layer_shell_full_screen_windows_cover_each_output() {
     orange_scene 264
     VELVETFADE_WITHHOLD=zwlr_layer_shell_v1 start /s
-    sees 1 5 is_orange
-    sees 2 5 is_orange
+    sees 1 5 is "$ORANGE"
+    sees 2 5 is "$ORANGE"
     [[ $(swaymsg -t get_tree | grep -c '"app_id": "velvetfade"') -eq 2 ]] ||
         fail "not one window an output: $(swaymsg -t get_tree)"
     grep -q 'no overlay layer' "$SAVER_LOG" || fail "no message about the missing layer shell"

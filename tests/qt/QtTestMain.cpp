@@ -3,18 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QTemporaryDir>
-
-#include "QtTestEnv.h"
-
-namespace {
-QTemporaryDir* g_pConfigHome = nullptr;
-}
-
-QString TestConfigHome() {
-    return g_pConfigHome->path();
-}
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -24,7 +13,6 @@ int main(int argc, char** argv) {
     if (!configHome.isValid() || !runtimeDir.isValid()) {
         return 1;
     }
-    g_pConfigHome = &configHome;
     // Must be set before the first QSettings is made: Qt reads it once.
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());

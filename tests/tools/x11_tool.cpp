@@ -8,7 +8,7 @@
 //                      the same, but an ordinary window that a window manager frames and
 //                      focuses, titled "velvetfade-test-window"
 //   x11_tool cursor    prints "blank" when every pixel of the pointer's cursor is transparent,
-//                      else "visible WxH"
+//                      else "visible"
 //   x11_tool close WIN asks window WIN to close the way a window manager does
 //   x11_tool watch MS 0xRRGGBB
 //                      reads the whole screen as fast as the server answers, for MS
@@ -18,6 +18,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -82,15 +83,9 @@ int Cursor(xcb_connection_t* conn) {
         return 1;
     }
     const uint32_t* pixels = xcb_xfixes_get_cursor_image_cursor_image(image);
-    bool visible = false;
-    for (int i = 0; i < xcb_xfixes_get_cursor_image_cursor_image_length(image); ++i) {
-        visible = visible || (pixels[i] >> 24) != 0;
-    }
-    if (visible) {
-        std::printf("visible %ux%u\n", image->width, image->height);
-    } else {
-        std::printf("blank\n");
-    }
+    const uint32_t* end = pixels + xcb_xfixes_get_cursor_image_cursor_image_length(image);
+    const bool visible = std::any_of(pixels, end, [](uint32_t p) { return p >> 24 != 0; });
+    std::puts(visible ? "visible" : "blank");
     std::free(image);
     return 0;
 }
@@ -155,11 +150,10 @@ int main(int argc, char** argv) {
     const bool close = std::strcmp(command, "close") == 0 && argc == 3;
     const bool watch = std::strcmp(command, "watch") == 0 && argc == 4;
     if (!window && !cursor && !close && !watch) {
-        std::fprintf(
-            stderr,
-            "usage: %s window|managed X Y W H [0xRRGGBB [0xRRGGBB]] | cursor | close WIN | "
-            "watch MS 0xRRGGBB\n",
-            argv[0]);
+        std::fputs(
+            "usage: x11_tool window|managed X Y W H [0xRRGGBB [0xRRGGBB]] | cursor | "
+            "close WIN | watch MS 0xRRGGBB\n",
+            stderr);
         return 2;
     }
     xcb_connection_t* conn = xcb_connect(nullptr, nullptr);

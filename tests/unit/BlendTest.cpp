@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "imaging/Blend.h"
@@ -21,17 +20,6 @@ std::vector<Isa> AvailableIsas() {
     return isas;
 }
 
-// Every (source, destination) byte pair once: source = low byte, destination = high byte.
-struct AllPairs {
-    std::vector<uint8_t> src, dst;
-    AllPairs() : src(65536), dst(65536) {
-        for (size_t i = 0; i < 65536; ++i) {
-            src[i] = static_cast<uint8_t>(i);
-            dst[i] = static_cast<uint8_t>(i >> 8);
-        }
-    }
-};
-
 // An output buffer whose start is `offset` bytes past a 64-byte boundary, so that both the
 // aligned (streaming) and the unaligned stores of the 32-bit mixes are reached.
 struct Output {
@@ -44,12 +32,14 @@ struct Output {
 };
 
 TEST(BlendExactness, EveryPathEqualsTheFormulaForEveryLevelAndBytePairInBothWidths) {
-    // Every byte pair lands once in some channel; the last pixel is padded.
-    const AllPairs pairs;
-    const size_t nPixels = (pairs.src.size() + 2) / 3;
-    std::vector<uint8_t> src(pairs.src), dst(pairs.dst);
-    src.resize(nPixels * 3);
-    dst.resize(nPixels * 3);
+    // Every (source, destination) byte pair lands once in some channel: source = the low byte
+    // of its number, destination = the high byte. The last pixel is padded.
+    const size_t nPixels = (65536 + 2) / 3;
+    std::vector<uint8_t> src(nPixels * 3), dst(nPixels * 3);
+    for (size_t i = 0; i < 65536; ++i) {
+        src[i] = static_cast<uint8_t>(i);
+        dst[i] = static_cast<uint8_t>(i >> 8);
+    }
     for (Isa isa : AvailableIsas()) {
         for (int level = -5; level <= 105; ++level) {
             const int clamped = std::clamp(level, 0, 100);
@@ -84,30 +74,29 @@ TEST(BlendExactness, ThirtyTwoBitRowsOfAnyLengthAndPlaceWriteTheirPixelsAndNoOth
                 // Inputs exactly as long as the row, so that a read past it is an error under
                 // AddressSanitizer.
                 std::vector<uint8_t> src(n * 3, 200), base(n * 3, 10);
-                // In place, 24-bit: every byte of the row and no other.
+                // Every byte of the buffer: inside the row what the mix makes of it (by its
+                // place in a pixel of `size` bytes), outside it the fill.
+                const auto expectRow = [&](const Output& o, size_t size, int fill,
+                                           const uint8_t(&pixel)[4]) {
+                    for (const uint8_t& q : o.storage) {
+                        const bool inside = &q >= o.p && &q < o.p + n * size;
+                        ASSERT_EQ(q, inside ? pixel[static_cast<size_t>(&q - o.p) % size] : fill)
+                            << blend::IsaName(isa) << " n " << n << " offset " << offset;
+                    }
+                };
+                // In place, 24-bit, both scales in turn.
                 Output inPlace(n * 3, offset, 10);
                 blend::Mix100(src.data(), inPlace.p, n * 3, 50, isa);
                 blend::Mix128(src.data(), inPlace.p, n * 3, 50, isa);
                 const uint8_t mixed =
                     blend::Reference128(200, blend::Reference100(200, 10, 50), 50);
-                for (size_t i = 0; i < inPlace.storage.size(); ++i) {
-                    const uint8_t* q = inPlace.storage.data() + i;
-                    ASSERT_EQ(*q, q >= inPlace.p && q < inPlace.p + n * 3 ? mixed : 10)
-                        << blend::IsaName(isa) << " n " << n << " offset " << offset;
-                }
+                expectRow(inPlace, 3, 10, {mixed, mixed, mixed, 0});
                 for (bool scale128 : {false, true}) {
                     Output out(n * 4, offset, 7);
                     (scale128 ? blend::Mix128To32 : blend::Mix100To32)(src.data(), base.data(),
                                                                        out.p, n, 50, isa);
                     blend::StoreFence();
-                    const uint8_t* first = out.p;
-                    for (const uint8_t* q = out.storage.data();
-                         q < out.storage.data() + out.storage.size(); ++q) {
-                        const bool inside = q >= first && q < first + n * 4;
-                        const auto at = static_cast<size_t>(q - first);
-                        ASSERT_EQ(*q, !inside ? 7 : (at % 4 == 3 ? 0xFF : 105))
-                            << blend::IsaName(isa) << " n " << n << " offset " << offset;
-                    }
+                    expectRow(out, 4, 7, {105, 105, 105, 0xFF});
                 }
             }
         }

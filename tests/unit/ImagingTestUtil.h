@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "imaging/DibSurface.h"
@@ -64,6 +65,20 @@ inline int Count(DibSurface& s, COLORREF c) {
     BoundingBox(s, c, &n);
     return n;
 }
+
+// Decodes any file to a fixed picture (none until one is given) and records what it was given.
+class FakeDecoder : public PictureDecoder {
+public:
+    std::optional<PlatformImage> Decode(const std::vector<uint8_t>& bytes) override {
+        decoded.push_back(bytes);
+        return picture;
+    }
+    int LogicalDpiX() override { return dpiX; }
+    int LogicalDpiY() override { return dpiY; }
+    std::optional<PlatformImage> picture;
+    std::vector<std::vector<uint8_t>> decoded;
+    int dpiX = 96, dpiY = 96;
+};
 
 // A window's pixels: 32-bit, top-down, rows of `stride` pixels.
 struct WindowImage {

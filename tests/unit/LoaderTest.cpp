@@ -17,6 +17,8 @@ namespace {
 
 using fixtures::BmpOptions;
 using fixtures::Bytes;
+using fixtures::Patch32;
+using testutil::FakeDecoder;
 using testutil::Get;
 
 uint8_t Byte(int v) {
@@ -33,20 +35,6 @@ COLORREF Blocks(int x, int y) {
     return RGB(Byte(40 + 50 * (x / 8 % 4)), Byte(30 + 70 * (y / 8 % 3)),
                Byte(200 - 60 * ((x / 8 + y / 8) % 3)));
 }
-
-// Decodes any file to a fixed picture and records what it was given.
-class FakeDecoder : public PictureDecoder {
-public:
-    std::optional<PlatformImage> Decode(const std::vector<uint8_t>& bytes) override {
-        decoded.push_back(bytes);
-        return picture;
-    }
-    int LogicalDpiX() override { return dpiX; }
-    int LogicalDpiY() override { return dpiY; }
-    std::optional<PlatformImage> picture;
-    std::vector<std::vector<uint8_t>> decoded;
-    int dpiX = 96, dpiY = 96;
-};
 
 class LoaderTest : public ::testing::Test {
 protected:
@@ -117,16 +105,8 @@ TEST_F(LoaderTest, BmpEveryDepthLayoutAndBitFieldThatToolsWrite) {
     const auto grey = [](int, int) { return RGB(132, 132, 132); };
     ExpectPicture(fixtures::MakeBmp({4, 3, 16}, grey), "grey.bmp", 4, 3, grey, 0);
     // A classic file is read by counting, whatever its pixel offset says.
-    BmpOptions classic;
-    classic.pixelOffset = 9999;
-    ExpectPicture(fixtures::MakeBmp(classic, Corners), "c.bmp", 4, 3, Corners, 0);
+    ExpectPicture(fixtures::MakeBmp({.pixelOffset = 9999}, Corners), "c.bmp", 4, 3, Corners, 0);
     EXPECT_TRUE(m_messages.empty());
-}
-
-void Patch32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-    }
 }
 
 TEST_F(LoaderTest, BmpHostileOrCutFilesFailQuietlyWithoutReadingOutOfBounds) {
@@ -149,7 +129,6 @@ TEST_F(LoaderTest, BmpHostileOrCutFilesFailQuietlyWithoutReadingOutOfBounds) {
     Bytes shortPalette = fixtures::MakeBmp({4, 3, 8, false, 40, BI_RGB, 2});
     Patch32(shortPalette, 46, 0xFFFFFFF0);
     EXPECT_FALSE(Load(shortPalette).Loaded());
-    EXPECT_FALSE(Load(fixtures::MakeJpeg({}), "photo.bmp").Loaded());
     EXPECT_TRUE(m_messages.empty());
 }
 
@@ -240,17 +219,14 @@ int64_t PeakGrowthOfLoad(const std::string& path) {
         LoadImageFile(path.c_str(), nullptr);
         ::getrusage(RUSAGE_SELF, &after);
         const int64_t growth = (int64_t{after.ru_maxrss} - before.ru_maxrss) * 1024;
-        const bool written = ::write(fds[1], &growth, sizeof growth) == sizeof growth;
-        ::_exit(written ? 0 : 1);
+        ::_exit(::write(fds[1], &growth, sizeof growth) == sizeof growth ? 0 : 1);
     }
     ::close(fds[1]);
     int64_t growth = -1;
-    if (::read(fds[0], &growth, sizeof growth) != sizeof growth) {
-        growth = -1;
-    }
+    const bool bRead = ::read(fds[0], &growth, sizeof growth) == sizeof growth;
     ::close(fds[0]);
     ::waitpid(child, nullptr, 0);
-    return growth;
+    return bRead ? growth : -1;
 }
 
 // A JPEG of a few hundred bytes may declare any size. Past the picture limit it is refused before
@@ -271,8 +247,7 @@ TEST_F(LoaderTest, HugeDeclaredJpegsCostWhatThePictureNeedsOnceOrNothing) {
         const std::string path = m_dir.Write("huge.jpg", bytes);
         EXPECT_EQ(LoadImageFile(path.c_str(), nullptr).Loaded(), loads);
         const int64_t growth = PeakGrowthOfLoad(path);
-        EXPECT_GE(growth, 0);
-        EXPECT_LE(growth, limit) << "peak growth " << growth / MiB << " MiB";
+        EXPECT_TRUE(growth >= 0 && growth <= limit) << "peak growth " << growth / MiB << " MiB";
         std::printf("-- %zu-byte JPEG: peak growth %lld MiB\n", bytes.size(),
                     static_cast<long long>(growth / MiB));
     }
