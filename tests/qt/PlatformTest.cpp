@@ -81,7 +81,7 @@ TEST(ProfileFile, EntriesReadAsTheyStandEarlierQuotedOnesStillLoadAndSavesKeepTh
     EXPECT_EQ(store.GetStringAt(8), "/p/\"odd\\x.bmp");
     // Saving rewrites the record and nothing else: the comment, the damaged line and the other
     // section stay, and a damaged line is no failure.
-    const std::string odd[] = {" lead", "trail\t", "\"q\"", "a\\b\nc\x01", "/写真/夕日.jpg", ""};
+    const std::string odd[] = {" lead", "trail ", "\"q\"", "a\\b\nc\x01", "/写真/夕日.jpg", ""};
     store.SetStringCount(5);
     for (const std::string& value : odd) {
         store.SetStringAt(store.GetStringCount(), value);
