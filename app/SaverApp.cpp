@@ -20,7 +20,7 @@ const char* const SaverApp::USAGE =
     "  /p WINDOW          run as a preview in that X window (decimal)\n"
     "  --help, --version  say this, or the version, and end\n"
     "\n"
-    "For this run only, instead of the stored settings:\n"
+    "SETTINGS, for this run only instead of the stored ones:\n"
     "  --frame-rate N     frames a second, 1 to 60\n"
     "  --fade-step N      how far each frame fades, 1 to 20 per cent\n"
     "  --hold N           seconds a scene, and the desktop between scenes, stay, 0 to 60\n"
