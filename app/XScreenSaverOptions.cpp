@@ -1,7 +1,9 @@
 #include "app/XScreenSaverOptions.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -92,46 +94,47 @@ std::optional<uint32_t> ParseInRange(const std::string& text, SlotRange range) {
     return static_cast<uint32_t>(value);
 }
 
-// One of our own two-dash options that takes a value; false when the name is none of them.
-bool TakeSetting(const std::string& name, const char* pszValue, XScreenSaverOptions& options) {
-    const std::string value = pszValue != nullptr ? pszValue : "";
+const NumberOption* FindNumberOption(const std::string& name) {
     for (const NumberOption& option : NUMBER_OPTIONS) {
         if (name == option.pszName) {
-            options.overrides.*option.pField = ParseInRange(value, option.range);
-            if (!(options.overrides.*option.pField) && options.strError.empty()) {
-                options.strError = "--" + name + " needs a whole number from " +
-                                   std::to_string(option.range.nMin) + " to " +
-                                   std::to_string(option.range.nMax) + ", not \"" + value + "\".";
-            }
-            return true;
+            return &option;
         }
     }
-    if (name != "scene") {
-        return false;
-    }
-    for (const SceneName& scene : SCENE_NAMES) {
-        if (value == scene.pszName) {
-            options.overrides.sceneKind = scene.dwKind;
-            return true;
-        }
-    }
-    if (options.strError.empty()) {
-        options.strError =
-            "--scene needs colour, gradation, pictures or random, not \"" + value + "\".";
-    }
-    return true;
+    return nullptr;
 }
 
 bool TakesValue(const std::string& name) {
-    if (name == "scene") {
-        return true;
-    }
-    for (const NumberOption& option : NUMBER_OPTIONS) {
-        if (name == option.pszName) {
-            return true;
+    return name == "scene" || FindNumberOption(name) != nullptr;
+}
+
+// One of our own two-dash options that takes a value; false when the name is none of them.
+bool TakeSetting(const std::string& name, const char* pszValue, XScreenSaverOptions& options) {
+    const std::string value = pszValue != nullptr ? pszValue : "";
+    std::string strError;
+    if (const NumberOption* pOption = FindNumberOption(name)) {
+        options.overrides.*pOption->pField = ParseInRange(value, pOption->range);
+        if (!(options.overrides.*pOption->pField)) {
+            strError = "--" + name + " needs a whole number from " +
+                       std::to_string(pOption->range.nMin) + " to " +
+                       std::to_string(pOption->range.nMax) + ", not \"" + value + "\".";
         }
+    } else if (name == "scene") {
+        const auto scene =
+            std::find_if(std::begin(SCENE_NAMES), std::end(SCENE_NAMES),
+                         [&value](const SceneName& s) { return value == s.pszName; });
+        if (scene != std::end(SCENE_NAMES)) {
+            options.overrides.sceneKind = scene->dwKind;
+        } else {
+            strError =
+                "--scene needs colour, gradation, pictures or random, not \"" + value + "\".";
+        }
+    } else {
+        return false;
     }
-    return false;
+    if (options.strError.empty()) {
+        options.strError = strError;  // the first mistake is the one told
+    }
+    return true;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -257,21 +258,21 @@ void IniProfileStore::Parse(const std::string& strText) {
         Line line{{}, strText.substr(start, end - start)};
         start = end + 1;
         const std::string trimmed = Trimmed(line.text);
-        if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') {
-            m_sections.back().lines.push_back(std::move(line));
-            continue;
-        }
         const size_t close = trimmed.find(']');
-        if (trimmed[0] == '[' && close != std::string::npos) {
+        if (!trimmed.empty() && trimmed[0] == '[' && close != std::string::npos) {
             m_sections.push_back(Section{Trimmed(trimmed.substr(1, close - 1)), {}});
-            m_sections.back().lines.push_back(std::move(line));
-            continue;
+        } else if (!trimmed.empty() && trimmed[0] != ';' && trimmed[0] != '#') {
+            const size_t equals = trimmed.find('=');
+            if (equals != std::string::npos) {
+                line.key = Trimmed(trimmed.substr(0, equals));
+            }
         }
-        const size_t equals = trimmed.find('=');
-        if (equals != std::string::npos) {
-            line.key = Trimmed(trimmed.substr(0, equals));
+        Section& section = m_sections.back();
+        section.lines.push_back(std::move(line));
+        if (!section.name.empty() && !section.lines.back().key.empty()) {
+            m_index.emplace(std::pair(section.name, section.lines.back().key),
+                            &section.lines.back());
         }
-        m_sections.back().lines.push_back(std::move(line));
     }
 }
 
@@ -287,17 +288,8 @@ std::string IniProfileStore::Serialize() const {
 }
 
 IniProfileStore::Line* IniProfileStore::Find(const std::string& section, const std::string& entry) {
-    for (Section& s : m_sections) {
-        if (s.name != section || section.empty()) {
-            continue;
-        }
-        for (Line& line : s.lines) {
-            if (!line.key.empty() && line.key == entry) {
-                return &line;
-            }
-        }
-    }
-    return nullptr;
+    const auto it = m_index.find(std::pair(section, entry));
+    return it != m_index.end() ? it->second : nullptr;
 }
 
 bool IniProfileStore::HasProfileEntry(const std::string& section, const std::string& entry) {
@@ -354,10 +346,10 @@ bool IniProfileStore::WriteProfileString(const std::string& section, const std::
     }
     // After the section's last entry, before whatever else follows it.
     auto at = pSection->lines.end();
-    while (at != pSection->lines.begin() + 1 && (at - 1)->key.empty()) {
+    while (std::prev(at) != pSection->lines.begin() && std::prev(at)->key.empty()) {
         --at;
     }
-    pSection->lines.insert(at, Line{entry, text});
+    m_index.emplace(std::pair(section, entry), &*pSection->lines.insert(at, Line{entry, text}));
     return true;
 }
 

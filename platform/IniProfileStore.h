@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <list>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ProfileStore.h"
@@ -51,8 +54,8 @@ private:
         std::string text;  // the whole line as it stands in the file
     };
     struct Section {
-        std::string name;  // empty before the first header
-        std::vector<Line> lines;
+        std::string name;       // empty before the first header
+        std::list<Line> lines;  // a list: the index points into it
     };
 
     void Parse(const std::string& strText);
@@ -61,6 +64,9 @@ private:
 
     std::string m_strPath;
     std::vector<Section> m_sections;
+    // Each entry's first line, by section and name: a record of thousands of pictures is read
+    // entry by entry.
+    std::map<std::pair<std::string, std::string>, Line*> m_index;
     bool m_bDirty = false;
 };
 
