@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 // A picture handed over by the platform: top-down rows of 0xAARRGGBB pixels, no padding.
@@ -43,6 +44,8 @@ public:
     // The first frame of the picture in the bytes, in its own pixels; nothing when the bytes
     // are not a picture this decoder reads or the picture is too large.
     virtual std::optional<PlatformImage> Decode(const std::vector<uint8_t>& bytes) = 0;
+    // The name suffixes of the formats it reads, lower case, without the dot ("png", "webp").
+    virtual std::vector<std::string> FileSuffixes() = 0;
     // The screen's logical pixels per inch.
     virtual int LogicalDpiX() = 0;
     virtual int LogicalDpiY() = 0;

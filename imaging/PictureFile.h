@@ -26,6 +26,9 @@ struct LoadedPicture {
 // Chooses the loader by the last four characters: ".bmp", ".jpg" (any case), else the picture
 // decoder (none: such files fail quietly).
 LoadedPicture LoadImageFile(const char* pszPath, PictureDecoder* pDecoder);
+// The name suffixes of every picture file LoadImageFile reads: its own loaders' and the
+// decoder's (lower case, without the dot).
+std::vector<std::string> ReadablePictureSuffixes(PictureDecoder* pDecoder);
 LoadedPicture LoadBmpFile(const char* pszPath);
 LoadedPicture LoadJpegFile(const char* pszPath);
 LoadedPicture LoadPictureFile(const char* pszPath, PictureDecoder* pDecoder);

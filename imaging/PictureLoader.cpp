@@ -1,5 +1,6 @@
 // Every picture that is neither .bmp nor .jpg goes to the platform's picture decoder (GIF,
 // PNG and whatever else it reads), and is sized by the HIMETRIC rule at the screen's DPI.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -78,6 +79,20 @@ LoadedPicture LoadPictureFile(const char* pszPath, PictureDecoder* pDecoder) {
     surface.MemDC()->StretchDIBits(0, 0, nWidth, nHeight, 0, 0, image->width, image->height,
                                    reinterpret_cast<const uint8_t*>(image->pixels.data()), info);
     return result;
+}
+
+std::vector<std::string> ReadablePictureSuffixes(PictureDecoder* pDecoder) {
+    // A .dib is a BMP too; the decoder reads it by its content.
+    std::vector<std::string> suffixes{"bmp", "jpg"};
+    if (pDecoder != nullptr) {
+        suffixes.emplace_back("dib");
+        for (std::string& suffix : pDecoder->FileSuffixes()) {
+            if (std::find(suffixes.begin(), suffixes.end(), suffix) == suffixes.end()) {
+                suffixes.push_back(std::move(suffix));
+            }
+        }
+    }
+    return suffixes;
 }
 
 LoadedPicture LoadImageFile(const char* pszPath, PictureDecoder* pDecoder) {

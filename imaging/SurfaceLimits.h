@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The largest surfaces the program makes. A side of up to 32768 pixels covers any screen and
@@ -18,6 +19,10 @@ constexpr int64_t MAX_PICTURE_PIXELS = int64_t{1} << 26;
 // (128 bytes per 8 x 8 block of each component, at most 6 bytes a pixel) and this much for
 // rows and tables.
 constexpr int64_t MAX_JPEG_WORKING_EXTRA_BYTES = int64_t{32} << 20;
+
+// A folder in the picture list stands for at most this many of its pictures: far more than
+// anyone keeps in one folder, and the list of their names stays within a few megabytes.
+constexpr size_t MAX_FOLDER_PICTURES = 100000;
 
 // Whether a bitmap of this width, height (negative: top-down) and depth may be made.
 bool IsSupportedSurfaceSize(int64_t width, int64_t height, int64_t bitCount);

@@ -1,5 +1,8 @@
 #include "saver/FadeShow.h"
 
+#include <chrono>
+#include <system_error>
+
 #include "app/MessageSink.h"
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
@@ -22,6 +25,12 @@ FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, 
     CaptureScreen(Own(SURFACE_CAPTURE), services.desktop, nLeft, nTop);
     PaintDesktopInto(Own(SURFACE_FRAME), services.desktop);
     Own(SURFACE_FRAME).CopyPixelsTo(Own(SURFACE_SCENE));
+
+    std::vector<std::string> entries;
+    for (int i = 0; i < m_view.PictureCount(); ++i) {
+        entries.push_back(m_view.Picture(i));
+    }
+    m_pictures = ExpandPictureList(entries, ReadablePictureSuffixes(services.pictures));
 }
 
 void FadeShow::SetShowIndex(int nIndex) {
@@ -61,6 +70,8 @@ bool FadeShow::Step() {
         case PHASE_PREPARE:
             if (PrepareNextScene()) {
                 m_nPhase = PHASE_FADE_IN;
+            } else if (IsLoadingPicture()) {
+                return false;  // nothing changes until the picture is ready
             }
             // Whatever the preparation gave, this paint shows a fade-in frame.
             [[fallthrough]];
@@ -111,6 +122,9 @@ COLORREF FadeShow::RandomColor() {
 }
 
 bool FadeShow::PrepareNextScene() {
+    if (IsLoadingPicture()) {
+        return FinishPicture();
+    }
     m_random.Seed(m_tick() + m_dwSeedOffset);
     uint32_t dwKind = m_view.SceneKind();
     if (dwKind == SCENE_RANDOM) {
@@ -135,7 +149,7 @@ bool FadeShow::PrepareNextScene() {
             break;
         }
         case SCENE_BITMAP: {
-            const int nCount = m_view.PictureCount();
+            const int nCount = static_cast<int>(m_pictures.size());
             if (nCount <= 0) {
                 break;
             }
@@ -146,10 +160,8 @@ bool FadeShow::PrepareNextScene() {
                 nIndex = m_nPictureIndex + 1 < nCount ? m_nPictureIndex + 1 : 0;
             }
             m_nPictureIndex = nIndex;
-            if (!ComposePicture(m_view.Picture(nIndex))) {
-                return false;
-            }
-            break;
+            StartLoadingPicture(m_pictures[static_cast<size_t>(nIndex)]);
+            return FinishPicture();
         }
         default:
             break;
@@ -170,10 +182,42 @@ void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
     FrameToOverwrite().FillGradation(crFirst, crSecond, GRADATION_TOP_TO_BOTTOM);
 }
 
-bool FadeShow::ComposePicture(const std::string& strPath) {
-    LoadedPicture loaded = LoadImageFile(strPath.c_str(), m_services.pictures);
-    const bool bTold = !loaded.messages.empty() && m_services.toldFiles != nullptr &&
-                       !m_services.toldFiles->insert(strPath).second;
+void FadeShow::StartLoadingPicture(const PictureEntry& entry) {
+    m_loadingEntry = entry;
+    auto load = [strPath = entry.path, pDecoder = m_services.pictures] {
+        return LoadImageFile(strPath.c_str(), pDecoder);
+    };
+    if (m_services.bLoadInBackground) {
+        try {
+            m_pendingPicture = std::async(std::launch::async, load);
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: the picture is read here instead.
+        }
+    }
+    std::promise<LoadedPicture> loaded;
+    loaded.set_value(load());
+    m_pendingPicture = loaded.get_future();
+}
+
+bool FadeShow::FinishPicture() {
+    if (m_pendingPicture.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        return false;
+    }
+    LoadedPicture loaded = m_pendingPicture.get();
+    if (!ComposePicture(m_loadingEntry, loaded)) {
+        return false;
+    }
+    Surface(SURFACE_FRAME).CopyPixelsTo(Surface(SURFACE_SCENE));
+    return true;
+}
+
+bool FadeShow::ComposePicture(const PictureEntry& entry, LoadedPicture& loaded) {
+    // A file found in a folder fails quietly, as a missing one does: nobody asked for it by
+    // name. A named file's messages are told once a run.
+    const bool bTold =
+        entry.bFromFolder || (!loaded.messages.empty() && m_services.toldFiles != nullptr &&
+                              !m_services.toldFiles->insert(entry.path).second);
     for (const PictureMessage& message : loaded.messages) {
         if (m_services.messages != nullptr && !bTold) {
             m_services.messages->ShowMessage(message.title, message.text);

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <array>
+#include <future>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "app/Random.h"
 #include "app/SettingsView.h"
 #include "app/Tick.h"
 #include "imaging/DibSurface.h"
 #include "imaging/ImagingPlatform.h"
+#include "imaging/PictureFile.h"
+#include "imaging/PictureList.h"
 
 class MessageSink;
 
@@ -24,6 +28,10 @@ struct ShowServices {
     // a file is told about once, and fails quietly after that, as a missing file does. Null:
     // every failure is told.
     std::set<std::string>* toldFiles = nullptr;
+    // Pictures are read on a thread of their own, so that a large one holds up no monitor's
+    // frames; the show waits in its preparation until the picture is ready. Off, it is read
+    // within the step.
+    bool bLoadInBackground = false;
 };
 
 // The show without its window: the captured screen, the frame and the scene, and the endless
@@ -57,7 +65,8 @@ public:
 
     // Makes the three screen-sized surfaces, captures the screen from (nLeft, nTop) of the
     // desktop into the first and paints the desktop picture into the other two. settings (loaded
-    // already) is read afresh wherever a value is used.
+    // already) is read afresh wherever a value is used; the folders in its picture list are
+    // read here, once.
     FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
              RandomSource& random, int nWidth, int nHeight, int nLeft = 0, int nTop = 0);
 
@@ -76,11 +85,17 @@ public:
     void RenderFrame(const PixelTarget& target);
     void PresentFrame(DeviceContext& dc, const Rect& rcClient);
 
+    // True when the next scene is ready; false when the picture failed, or is still being read
+    // (IsLoadingPicture): the next call then finishes it.
     bool PrepareNextScene();
+    bool IsLoadingPicture() const { return m_pendingPicture.valid(); }
     void ComposeSingleColor(COLORREF crColor);
     void ComposeGradation(COLORREF crFirst, COLORREF crSecond);
-    bool ComposePicture(const std::string& strPath);
+    bool ComposePicture(const PictureEntry& entry, LoadedPicture& loaded);
     void BuildFrame(int nLevel);
+
+    // The pictures the list stands for, its folders opened.
+    const std::vector<PictureEntry>& Pictures() const { return m_pictures; }
 
     // The frame surface is brought up to date first.
     DibSurface& Surface(int nRole);
@@ -101,6 +116,8 @@ private:
     void AdvanceLevel(int nNextPhase);
     bool IntervalPassed() const;
     COLORREF RandomColor();
+    void StartLoadingPicture(const PictureEntry& entry);
+    bool FinishPicture();
 
     SettingsView m_view;
     ShowServices m_services;
@@ -110,4 +127,7 @@ private:
     int m_nShownLevel = 0;
     bool m_bFrameStale = false;  // the frame surface lags behind the frame on show
     bool m_bStarted = false;     // a step has been made
+    std::vector<PictureEntry> m_pictures;
+    PictureEntry m_loadingEntry;
+    std::future<LoadedPicture> m_pendingPicture;  // the picture being read, if any
 };

@@ -16,6 +16,7 @@ QtSaverShell::QtSaverShell() : m_profile(IniProfileStore::ForProgram(ProgramProf
     m_services.pictures = &m_pictures;
     m_services.messages = &m_messages;
     m_services.toldFiles = &m_toldFiles;
+    m_services.bLoadInBackground = true;
     m_services.bUseMmx = ReadMmxSwitch(m_profile);
 }
 

@@ -74,6 +74,7 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
     services.pictures = &m_pictures;
     services.messages = &m_messages;
     services.toldFiles = &m_toldFiles;
+    services.bLoadInBackground = true;
     services.bUseMmx = ReadMmxSwitch(m_profile);
     for (size_t i = 0; i < outputs.size(); ++i) {
         Show& show = m_shows[i];

@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <deque>
+#include <future>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "Fixtures.h"
@@ -156,6 +158,94 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
     }
     EXPECT_EQ(m_random.seeds.front(), m_dwNow);
     EXPECT_EQ(m_random.seeds.back(), m_dwNow + 1);
+}
+
+// Blocks every decode until the test opens it.
+class GatedDecoder : public testutil::FakeDecoder {
+public:
+    std::optional<PlatformImage> Decode(const std::vector<uint8_t>& bytes) override {
+        gate.wait();
+        return FakeDecoder::Decode(bytes);
+    }
+    std::promise<void> open;
+    std::shared_future<void> gate = open.get_future().share();
+};
+
+TEST_F(FadeShowTest, AFolderStandsForItsPicturesInNameOrderReadInTheBackground) {
+    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+    Set(SLOT_PICTURE_PLACEMENT, PLACE_STRETCH);
+    Set(SLOT_FADE_STEP, 50);
+    const auto bmp = [](COLORREF color) {
+        return fixtures::MakeBmp({4, 4}, [=](int, int) { return color; });
+    };
+    const COLORREF one = RGB(1, 0, 0), two = RGB(2, 0, 0), ten = RGB(10, 0, 0);
+    const std::string folder = m_dir.Write("shots/img10.bmp", bmp(ten));
+    m_dir.Write("shots/img2.BMP", bmp(two));
+    m_dir.Write("shots/IMG01.bmp", bmp(one));
+    m_dir.Write("shots/broken.jpg", {0xFF, 0xD8, 0xFF, 0xD9});  // told about when named
+    m_dir.Write("shots/photo.png", {1});                        // the decoder's own kind
+    m_dir.Write("shots/.hidden.bmp", bmp(RGB(9, 9, 9)));
+    m_dir.Write("shots/notes.txt", {1});
+    m_dir.Write("shots/inner/deeper.bmp", bmp(RGB(9, 9, 9)));
+    const std::string dir = folder.substr(0, folder.rfind('/'));
+    m_settings.SetStringAt(FIRST_PICTURE_SLOT, m_dir.Write("single.bmp", bmp(RGB(7, 7, 7))));
+    m_settings.SetStringAt(FIRST_PICTURE_SLOT + 1, dir + "/");
+    m_settings.SetStringAt(FIRST_PICTURE_SLOT + 2, dir + "/missing");
+
+    fixtures::RecordingSink sink;
+    GatedDecoder decoder;
+    decoder.picture = PlatformImage{1, 1, {0xFF030000u}};
+    ShowServices services{.desktop = &m_desktop, .pictures = &decoder, .messages = &sink};
+    services.bLoadInBackground = true;
+    FadeShow& show = *(m_pShow = Show(services));
+    std::vector<std::string> names;
+    for (const PictureEntry& entry : show.Pictures()) {
+        names.push_back(entry.path.substr(entry.path.rfind('/') + 1) +
+                        (entry.bFromFolder ? "*" : ""));
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"single.bmp", "broken.jpg*", "IMG01.bmp*", "img2.BMP*",
+                                        "img10.bmp*", "photo.png*", "missing"}));
+
+    // In list order, each picture read on its own thread; a damaged one found in a folder
+    // passes quietly, as the missing one does, and the next is tried at the next step.
+    std::vector<std::pair<int, COLORREF>> scenes;
+    int waits = 0;
+    for (int i = 0; i < 2000 && scenes.size() < 6; ++i, ++m_dwNow) {
+        const int phase = show.m_nPhase, level = show.m_nLevel;
+        const bool changed = show.Step();
+        if (show.IsLoadingPicture()) {
+            // Waiting changes nothing on the screen, and the fade stays where it is.
+            ASSERT_FALSE(changed);
+            ASSERT_EQ(show.m_nLevel, level);
+            if (show.m_nPictureIndex == 5 && ++waits == 3) {
+                decoder.open.set_value();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } else if (phase == FadeShow::PHASE_PREPARE && show.m_nPhase == FadeShow::PHASE_FADE_IN) {
+            scenes.emplace_back(show.m_nPictureIndex,
+                                Get(show.Surface(FadeShow::SURFACE_SCENE), 20, 15));
+        }
+    }
+    EXPECT_EQ(waits, 3) << "the gated picture was waited for";
+    EXPECT_EQ(scenes, (std::vector<std::pair<int, COLORREF>>{{0, RGB(7, 7, 7)},
+                                                             {2, one},
+                                                             {3, two},
+                                                             {4, ten},
+                                                             {5, RGB(3, 0, 0)},
+                                                             {0, RGB(7, 7, 7)}}));
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(decoder.decoded.size(), 1u);
+
+    // At random over the whole list, folders opened.
+    Set(SLOT_RANDOM_FLAGS, RANDOM_ORDER);
+    m_random.values = {4};
+    m_pShow = Show({&m_desktop, &m_decoder, nullptr});
+    ASSERT_TRUE(m_pShow->PrepareNextScene());
+    EXPECT_EQ(m_pShow->m_nPictureIndex, 4);
+    EXPECT_EQ(Get(Scene(), 20, 15), ten);
+    m_random.values = {6};  // anything past the end would be refused by the scripted source
+    EXPECT_FALSE(m_pShow->PrepareNextScene());
 }
 
 TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {

@@ -73,6 +73,7 @@ public:
         decoded.push_back(bytes);
         return picture;
     }
+    std::vector<std::string> FileSuffixes() override { return {"png"}; }
     int LogicalDpiX() override { return dpiX; }
     int LogicalDpiY() override { return dpiY; }
     std::optional<PlatformImage> picture;
