@@ -12,9 +12,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 
 #include "config/DialogUnits.h"
 #include "config/ProgramIcon.h"
+#include "imaging/PictureFile.h"
+#include "platform/QtPictureDecoder.h"
 
 const char* const CVelvetfadeConfigPage1::FILE_FILTER =
     "Image File (*.bmp, *.dib, *.jpg, *.gif)|*.bmp; *.dib; *.jpg; *.gif|"
@@ -29,6 +32,15 @@ CVelvetfadeConfigPage1::CVelvetfadeConfigPage1(QWidget* pParent) : QWidget(pPare
         dialog.setNameFilters(filters);
         dialog.setDefaultSuffix(defaultSuffix);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    };
+    m_folderDialog = [](QWidget* pDialogParent) {
+        QFileDialog dialog(pDialogParent);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().constFirst()
+                   : QString();
     };
 }
 
@@ -48,7 +60,31 @@ QStringList CVelvetfadeConfigPage1::FileDialogFilters() {
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         filters << parts[i] + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
     }
+    // Every kind the saver reads here, as the installed image plugins report them.
+    QtPictureDecoder decoder;
+    QStringList patterns;
+    for (const std::string& suffix : ReadablePictureSuffixes(&decoder)) {
+        patterns << QStringLiteral("*.") + QString::fromStdString(suffix);
+    }
+    filters << tr("All pictures") + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')')
+            << tr("All files") + QStringLiteral(" (*)");
     return filters;
+}
+
+bool CVelvetfadeConfigPage1::IsFolderEntry(const QString& entry) {
+    return entry.endsWith(QLatin1Char('/'));
+}
+
+void CVelvetfadeConfigPage1::AddListItems(const QStringList& entries) {
+    // All at once: a long list is not inserted row by row.
+    const int first = m_listFiles->count();
+    m_listFiles->addItems(entries);
+    const QIcon folder = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon file = style()->standardIcon(QStyle::SP_FileIcon);
+    for (int i = 0; i < entries.size(); ++i) {
+        m_listFiles->item(first + i)->setIcon(IsFolderEntry(entries[i]) ? folder : file);
+    }
 }
 
 bool CVelvetfadeConfigPage1::Create() {
@@ -65,7 +101,7 @@ bool CVelvetfadeConfigPage1::Create() {
     OnRandomSingle();
     OnRandomGrad1();
     OnRandomGrad2();
-    m_listFiles->addItems(m_arrFiles);
+    AddListItems(m_arrFiles);
     return true;
 }
 
@@ -87,7 +123,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
     // Group frames first: they lie under the radio buttons that sit on their top edges, whose
     // texts name them.
     std::vector<QGroupBox*> frames;
-    for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 110)}) {
+    for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 126)}) {
         frames.push_back(new QGroupBox(this));
         place(frames.back(), r.x(), r.y(), r.width(), r.height());
     }
@@ -143,7 +179,8 @@ void CVelvetfadeConfigPage1::CreateControls() {
     auto* pRandomGrad2 = makeCheck(IDC_RANDOM_GRAD2, tr("random"), 180, 61, 45);
     connect(pRandomGrad2, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad2);
     placeColor(IDC_GRAD_COLOR2, m_btnGradColor2, 125, 58, tr("Second color of the gradation"));
-    makeCheck(IDC_RANDOM_ORDER, tr("Random &Order"), bJapanese ? 98 : 96, 103, bJapanese ? 57 : 59);
+    // Beneath the row of buttons, which a third button fills.
+    makeCheck(IDC_RANDOM_ORDER, tr("Random &Order"), 15, 119, bJapanese ? 57 : 59);
 
     m_listFiles = new QListWidget(this);
     m_listFiles->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles
@@ -153,16 +190,25 @@ void CVelvetfadeConfigPage1::CreateControls() {
     // Every row one line high: nothing measures the texts of rows out of sight, so a long list
     // opens at once.
     m_listFiles->setUniformItemSizes(true);
+    // Icons of the text's height tell folders from files without making the rows taller.
+    const int iconSide = m_listFiles->fontMetrics().height();
+    m_listFiles->setIconSize(QSize(iconSide, iconSide));
     m_listFiles->setAccessibleName(tr("Pictures"));
-    place(m_listFiles, 15, 117, 215, 74);
+    place(m_listFiles, 15, 133, 215, 74);
     add(IDC_FILE_LIST, m_listFiles);
 
     auto* pAdd = new QPushButton(tr("&Add..."), this);
     place(pAdd, 15, 99, 35, 15, true);
     connect(pAdd, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnAddFiles);
     add(IDC_ADD, pAdd);
+    auto* pFolder = new QPushButton(tr("&Folder..."), this);
+    pFolder->setToolTip(tr("Add a folder: every picture in it is shown"));
+    pFolder->setAccessibleName(tr("Add a folder"));
+    place(pFolder, 54, 99, 40, 15, true);
+    connect(pFolder, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnAddFolder);
+    add(IDC_ADD_FOLDER, pFolder);
     auto* pDelete = new QPushButton(tr("&Delete"), this);
-    place(pDelete, 55, 99, 35, 15, true);
+    place(pDelete, 98, 99, 35, 15, true);
     connect(pDelete, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnDeleteFiles);
     add(IDC_DELETE, pDelete);
 
@@ -180,7 +226,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
     // Tab order as in the template; the radio buttons are reached by their mnemonics.
     const int tabOrder[] = {IDC_RANDOM_SINGLE, IDC_SINGLE_COLOR, IDC_RANDOM_GRAD1, IDC_GRAD_COLOR1,
                             IDC_RANDOM_GRAD2,  IDC_GRAD_COLOR2,  IDC_RANDOM_ORDER, IDC_FILE_LIST,
-                            IDC_ADD,           IDC_DELETE,       IDC_PLACEMENT};
+                            IDC_ADD,           IDC_ADD_FOLDER,   IDC_DELETE,       IDC_PLACEMENT};
     for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) {
         setTabOrder(Control(tabOrder[i]), Control(tabOrder[i + 1]));
     }
@@ -191,7 +237,7 @@ void CVelvetfadeConfigPage1::CreateControls() {
     for (QAbstractButton* pRadio : m_pModeGroup->buttons()) {
         pRadio->resize(std::min(pRadio->width(), pRadio->sizeHint().width()), pRadio->height());
     }
-    setMinimumSize(du.X(239), du.Y(198));
+    setMinimumSize(du.X(239), du.Y(214));
     // The radio buttons sitting on the group frames take the page's background.
     CentreControls(*this);
 }
@@ -249,8 +295,25 @@ void CVelvetfadeConfigPage1::OnAddFiles() {
             accepted.append(path);
         }
     }
-    m_listFiles->addItems(accepted);
+    AddListItems(accepted);
     m_arrFiles.append(accepted);
+}
+
+void CVelvetfadeConfigPage1::OnAddFolder() {
+    if (!m_folderDialog) {
+        return;
+    }
+    QString folder = m_folderDialog(this);
+    if (folder.isEmpty()) {
+        return;
+    }
+    if (!IsFolderEntry(folder)) {
+        folder += QLatin1Char('/');
+    }
+    if (AcceptsPath(QFile::encodeName(folder).toStdString())) {
+        AddListItems({folder});
+        m_arrFiles.append(folder);
+    }
 }
 
 void CVelvetfadeConfigPage1::OnDeleteFiles() {
@@ -267,7 +330,7 @@ void CVelvetfadeConfigPage1::OnDeleteFiles() {
     }
     const int scrolled = m_listFiles->verticalScrollBar()->value();
     m_listFiles->clear();
-    m_listFiles->addItems(kept);
+    AddListItems(kept);
     m_listFiles->verticalScrollBar()->setValue(scrolled);
     m_arrFiles = kept;
 }

@@ -39,11 +39,15 @@ public:
         IDC_RANDOM_GRAD2 = 1013,
         IDC_RANDOM_ORDER = 1014,
         IDC_PLACEMENT = 1017,
+        IDC_ADD_FOLDER = 1018,
     };
 
     // The file dialog: full paths of the chosen files in the dialog's order; empty on Cancel.
     using FileDialog = std::function<QStringList(QWidget* pParent, const QStringList& filters,
                                                  const QString& defaultSuffix)>;
+
+    // The folder dialog: the chosen folder; empty on Cancel.
+    using FolderDialog = std::function<QString(QWidget* pParent)>;
 
     // The file dialog's filter, as display text and pattern pairs separated by "|".
     static const char* const FILE_FILTER;
@@ -62,14 +66,19 @@ public:
     void DoDataExchange(bool bSaveAndValidate);
 
     void OnAddFiles();
+    void OnAddFolder();
     void OnDeleteFiles();
     void OnRandomSingle();
     void OnRandomGrad1();
     void OnRandomGrad2();
 
     void SetFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
-    // The filter as the Qt file dialog takes it: one "text (patterns)" entry per pair.
+    void SetFolderDialog(FolderDialog dialog) { m_folderDialog = std::move(dialog); }
+    // The filters as the Qt file dialog takes them: one "text (patterns)" entry per pair of the
+    // described filter, then every picture the saver reads, then every file.
     static QStringList FileDialogFilters();
+    // How the list shows a folder entry: its path ends in "/", as the folder dialog stores it.
+    static bool IsFolderEntry(const QString& entry);
     // The page's title on its tab.
     static QString Title();
 
@@ -90,9 +99,12 @@ public:
 private:
     void CreateControls();
     void ApplyEnablingRule(int nCheckId, ColorPickerButton& button);
+    // Appends entries to the list box, each with a file's or a folder's icon.
+    void AddListItems(const QStringList& entries);
 
     bool m_bCreated = false;
     QButtonGroup* m_pModeGroup = nullptr;
     QComboBox* m_pPlacement = nullptr;
     FileDialog m_fileDialog;
+    FolderDialog m_folderDialog;
 };

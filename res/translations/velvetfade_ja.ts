@@ -36,6 +36,26 @@
         <translation>追加(&amp;A)...</translation>
     </message>
     <message>
+        <source>&amp;Folder...</source>
+        <translation>フォルダ(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Add a folder: every picture in it is shown</source>
+        <translation>フォルダを追加します: その中のすべての画像を表示します</translation>
+    </message>
+    <message>
+        <source>Add a folder</source>
+        <translation>フォルダを追加</translation>
+    </message>
+    <message>
+        <source>All pictures</source>
+        <translation>すべての画像</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>すべてのファイル</translation>
+    </message>
+    <message>
         <source>&amp;Delete</source>
         <translation>削除(&amp;D)</translation>
     </message>

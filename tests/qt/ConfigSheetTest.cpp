@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 
@@ -132,6 +133,54 @@ TEST(ConfigSheet, OverlongEntriesAreLeftOutAndLongListsStayQuick) {
     ASSERT_EQ(sheet.m_page1.m_arrFiles.size(), 50'002);
     EXPECT_EQ(sheet.m_page1.m_arrFiles.front(), QStringLiteral("/pictures/49998.jpg"));
     EXPECT_EQ(pList->item(50'001)->text(), QStringLiteral("/pictures/99999.jpg"));
+}
+
+// The file dialog offers the four described kinds first, then every kind the saver reads; a
+// folder is added as one entry, shown as a folder, and stored as a path.
+TEST(ConfigSheet, TheDialogsOfferEveryPictureKindAndAddAFolderAsOneEntry) {
+    const QStringList filters = CVelvetfadeConfigPage1::FileDialogFilters();
+    ASSERT_EQ(filters.size(), 6);
+    EXPECT_EQ(filters.mid(0, 4),
+              (QStringList{"Image File (*.bmp, *.dib, *.jpg, *.gif) (*.bmp *.dib *.jpg *.gif)",
+                           "Bitmap File(*.bmp, *.dib) (*.bmp *.dib)", "JPEG File (*.jpg) (*.jpg)",
+                           "GIF File (*.gif) (*.gif)"}));
+    const QStringList all = filters[4].section('(', 1).chopped(1).split(' ');
+    for (const char* pattern :
+         {"*.bmp", "*.dib", "*.jpg", "*.jpeg", "*.jpe", "*.gif", "*.png", "*.webp", "*.tiff"}) {
+        EXPECT_TRUE(all.contains(pattern))
+            << pattern << " missing from " << filters[4].toStdString();
+    }
+    EXPECT_EQ(filters[5], "All files (*)");
+
+    CVelvetfadeConfigDlg sheet;
+    sheet.LoadFrom(SheetDefaults());
+    CVelvetfadeConfigPage1& page = sheet.m_page1;
+    QStringList offered;
+    page.SetFileDialog([&](QWidget*, const QStringList& given, const QString&) {
+        offered = given;
+        return QStringList{"/p/a.png"};
+    });
+    QStringList folders{"/p/holiday", "", "/p/old/"};
+    page.SetFolderDialog([&](QWidget*) { return folders.takeFirst(); });
+    sheet.show();
+    QCoreApplication::processEvents();
+    QTest::mouseClick(page.Control(CVelvetfadeConfigPage1::IDC_ADD), Qt::LeftButton);
+    for (int i = 0; i < 3; ++i) {  // the second time, Cancel
+        QTest::mouseClick(page.Control(CVelvetfadeConfigPage1::IDC_ADD_FOLDER), Qt::LeftButton);
+    }
+    EXPECT_EQ(offered, filters);
+    EXPECT_EQ(page.m_arrFiles, (QStringList{"/p/a.png", "/p/holiday/", "/p/old/"}));
+    const auto looks = [&](int row, QStyle::StandardPixmap icon) {
+        return page.m_listFiles->item(row)->icon().pixmap(16).toImage() ==
+               sheet.style()->standardIcon(icon).pixmap(16).toImage();
+    };
+    EXPECT_TRUE(looks(0, QStyle::SP_FileIcon) && looks(1, QStyle::SP_DirIcon) &&
+                looks(2, QStyle::SP_DirIcon));
+    EXPECT_EQ(page.m_listFiles->item(1)->text(), "/p/holiday/");
+    sheet.OnOK();
+    SettingsStore stored;
+    sheet.SaveTo(stored);
+    EXPECT_EQ(stored.GetStringAt(FIRST_PICTURE_SLOT + 1), "/p/holiday/");
 }
 
 // The About picture blends as the stored "MMX" switch says, as the show does; a save that
