@@ -51,13 +51,19 @@ the_frame_timer_alone_moves_the_show() {
 }
 
 # A picture whose path holds "," and ";", written to the file as it stands: centred over the
-# captured desktop.
-picture_centred() {
+# captured desktop. Then a folder, which stands for the pictures in it, in name order, whatever
+# their kind; hidden files and other files are left out.
+pictures_centred_and_from_a_folder() {
     two_colour_desktop
-    local centred="$E2E_TMP/a,b;c.bmp"
+    local centred="$E2E_TMP/a,b;c.bmp" folder="$E2E_TMP/My Pictures"
     convert -size 100x50 xc:'#ff00ff' -type TrueColor "BMP3:$centred"
-    write_settings 319 50 2 0 100 0 0 0 1 5
-    add_pictures "$centred"
+    mkdir "$folder" "$folder/inner.png"
+    convert -size 100x50 xc:'#00ff00' "$folder/shot 2.png"
+    convert -size 100x50 xc:'#ffff00' -define webp:lossless=true "$folder/Shot 10.webp"
+    convert -size 100x50 xc:'#ffffff' "$folder/.hidden.png"
+    cp "$folder/shot 2.png" "$folder/notes.txt"
+    write_settings 319 50 2 0 100 0 0 0 1 1
+    add_pictures "$centred" "$folder/"
     start_saver /s
     wait_saver_window
     wait_pixel 512 384 ff00ff 5
@@ -66,6 +72,16 @@ picture_centred() {
     expect_pixel 461 359 "$LEFT_COLOR"
     expect_pixel 562 408 "$RIGHT_COLOR"
     expect_pixel 512 358 "$RIGHT_COLOR"
+    # Each scene is held a second and the desktop rests a second between them.
+    local seen=() colour last=ff00ff start=$(now_ms)
+    while (($(now_ms) - start < 9000)) && ((${#seen[@]} < 4)); do
+        colour=$(pixel 512 384)
+        [[ $colour == "$RIGHT_COLOR" || $colour == "$last" ]] || seen+=("$colour")
+        last=$colour
+    done
+    note "scenes after the first: ${seen[*]}"
+    [[ "${seen[*]}" == "00ff00 ffff00 ff00ff 00ff00" ]] ||
+        fail "the folder's pictures came as ${seen[*]}, not green, yellow, then the list again"
 }
 
 # A JPEG file cut off in the middle, and a good BMP picture in magenta.
