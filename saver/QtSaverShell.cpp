@@ -81,7 +81,9 @@ bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     m_frameTimer.setInterval(
         SaverWindow::FramePeriodMs(SettingsView(windows.front()->Settings()).FramesPerSecond()));
-    QObject::connect(&m_frameTimer, &QTimer::timeout, [windows] {
+    m_lateness.SetPeriod(static_cast<uint32_t>(m_frameTimer.interval()));
+    QObject::connect(&m_frameTimer, &QTimer::timeout, [this, windows] {
+        m_lateness.OnTick(SteadyTickCount());
         for (const auto& pWindow : windows) {
             if (pWindow != nullptr) {
                 pWindow->FrameTick();

@@ -35,6 +35,8 @@ public:
 
     // Frames the shows' windows have put on screen so far (0 without one).
     uint64_t FramesPresented() const;
+    // The frame timer's latest tick since the last call, in milliseconds after its due time.
+    uint32_t TakeLatestFrameMs() { return m_lateness.TakeWorst(); }
 
 private:
     // The full-screen saver: a window on every monitor, each with its own show.
@@ -62,5 +64,6 @@ private:
     std::vector<std::unique_ptr<SaverWindow>> m_keptWindows;
     std::vector<QPointer<FadeSaverWindow>> m_windows;
     QTimer m_frameTimer;  // one for the windows of every monitor
+    FrameLateness m_lateness;
     QTimer m_hostWatch;
 };

@@ -120,7 +120,11 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
     QTimer::singleShot(0, [this] { Advance(); });
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     m_frameTimer.setInterval(SaverWindow::FramePeriodMs(view.FramesPerSecond()));
-    QObject::connect(&m_frameTimer, &QTimer::timeout, [this] { Advance(); });
+    m_lateness.SetPeriod(static_cast<uint32_t>(m_frameTimer.interval()));
+    QObject::connect(&m_frameTimer, &QTimer::timeout, [this] {
+        m_lateness.OnTick(SteadyTickCount());
+        Advance();
+    });
     m_frameTimer.start();
     // Cover's waiting may have read events that the socket will not announce again.
     OnCompositorEvents();

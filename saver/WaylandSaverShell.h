@@ -34,6 +34,8 @@ public:
 
     // Frames put on the outputs so far.
     uint64_t FramesPresented() const { return m_nFramesPresented; }
+    // The frame timer's latest tick since the last call, in milliseconds after its due time.
+    uint32_t TakeLatestFrameMs() { return m_lateness.TakeWorst(); }
 
 private:
     struct Show {
@@ -60,6 +62,7 @@ private:
     std::vector<Show> m_shows;
     std::unique_ptr<QSocketNotifier> m_pNotifier;
     QTimer m_frameTimer;
+    FrameLateness m_lateness;
     PointerReference m_pointer;
     uint32_t m_dwStartTick = 0;
     bool m_bEnding = false;

@@ -22,6 +22,8 @@ int Run(QCoreApplication& app, Shell& shell, const std::vector<const char*>& arg
     QuitOnSignals(app, [&shell] {
         std::fprintf(stderr, "Velvetfade: frames presented: %llu\n",
                      static_cast<unsigned long long>(shell.FramesPresented()));
+        std::fprintf(stderr, "Velvetfade: latest frame since the last report: %u ms late\n",
+                     shell.TakeLatestFrameMs());
     });
     SaverApp saverApp(shell);
     if (!saverApp.InitInstance(static_cast<int>(args.size()), args.data(),
