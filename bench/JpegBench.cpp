@@ -1,5 +1,5 @@
 // Decoding a 6000 x 4000 JPEG: LoadJpegFile in this process, against libjpeg-turbo's own djpeg
-// run as a whole process writing to /dev/null. Wall-clock time for both.
+// run as a whole process writing to /dev/null; and a folder of pictures opened. Wall-clock time.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -7,6 +7,7 @@
 
 #include "Fixtures.h"
 #include "imaging/PictureFile.h"
+#include "imaging/PictureList.h"
 
 namespace {
 
@@ -54,3 +55,30 @@ void Djpeg(benchmark::State& state) {
 
 BENCHMARK(JpegLoad)->Name("JpegLoad/6000x4000")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Djpeg)->Name("Djpeg/6000x4000")->UseRealTime()->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// A folder of 10,000 pictures (empty files named as cameras name them) in the picture list:
+// what the saver's start spends opening it, against one JPEG's decoding above.
+void PictureFolder(benchmark::State& state) {
+    static fixtures::TempDir dir;
+    static const std::string folder = [] {
+        std::string path;
+        for (int i = 0; i < 10000; ++i) {
+            path = dir.Write("folder/IMG_" + std::to_string(i) + ".jpg", {});
+        }
+        return path.substr(0, path.rfind('/') + 1);
+    }();
+    for (auto _ : state) {
+        const std::vector<PictureEntry> pictures = ExpandPictureList({folder}, {"bmp", "jpg"});
+        if (pictures.size() != 10000) {
+            state.SkipWithError("the folder did not give its pictures");
+            break;
+        }
+        benchmark::DoNotOptimize(pictures.data());
+    }
+}
+
+}  // namespace
+
+BENCHMARK(PictureFolder)->Name("PictureFolder/10000")->UseRealTime()->Unit(benchmark::kMillisecond);
