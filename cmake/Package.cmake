@@ -5,14 +5,16 @@ set(CPACK_PACKAGE_VENDOR "Kelsa's Applications")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "screen saver that cross-fades between the screen and a scene")
+# Lines of at most 80 characters, as Debian's tools show them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velvetfade takes a snapshot of the screen, then cross-fades endlessly from it to a scene and
-back: a colour, a two-colour gradation, or a picture from your list. It runs as an XScreenSaver
-display mode, full-screen on its own, or in a window, and has its own settings window.")
+    "Velvetfade takes a snapshot of the screen, then cross-fades endlessly from it
+to a scene and back: a colour, a two-colour gradation, or a picture from your
+list. It runs as an XScreenSaver display mode, full-screen on its own, or in a
+window, and has its own settings window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velvetfade developers <velvetfade@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELVETFADE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links come from dpkg-shlibdeps; Qt's X11 platform plugin is part of

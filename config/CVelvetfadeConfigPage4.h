@@ -19,7 +19,9 @@ public:
     explicit CVelvetfadeConfigPage4(QWidget* pParent = nullptr);
 
     static QString Title();
-    static QString VersionLine() { return QStringLiteral("Velvetfade Version 1.1.0"); }
+    static QString VersionLine() {
+        return QStringLiteral("Velvetfade Version " VELVETFADE_VERSION);
+    }
 
     // Loads the pictures, puts them on the button-face colour and starts the animation.
     bool Create();

@@ -23,7 +23,7 @@ void OnSignal(int signalNumber) {
 
 }  // namespace
 
-bool QuitOnSignals(QCoreApplication& app, std::function<void()> report) {
+bool QuitOnSignals(QCoreApplication& app, const std::function<void()>& report) {
     if (g_signalFds[0] == -1) {
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalFds) !=
             0) {

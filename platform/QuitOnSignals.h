@@ -11,4 +11,4 @@ class QCoreApplication;
 // running program from outside, such as its frame count). SIGPIPE is ignored: a message to a closed
 // pipe is lost, nothing more. Returns false when the pipe could not be made (the default handlers
 // then stay).
-bool QuitOnSignals(QCoreApplication& app, std::function<void()> report = {});
+bool QuitOnSignals(QCoreApplication& app, const std::function<void()>& report = {});

@@ -132,7 +132,8 @@ bool X11FramePresenter::MakeImages() {
             return false;
         }
         void* pAddress = shmat(pImage->shmId, nullptr, 0);
-        if (pAddress == reinterpret_cast<void*>(-1)) {
+        // shmat's own way of saying it failed.
+        if (pAddress == reinterpret_cast<void*>(-1)) {  // NOLINT(performance-no-int-to-ptr)
             shmctl(pImage->shmId, IPC_RMID, nullptr);
             pImage->shmId = -1;
             FreeImages();

@@ -27,6 +27,7 @@ FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, 
     Own(SURFACE_FRAME).CopyPixelsTo(Own(SURFACE_SCENE));
 
     std::vector<std::string> entries;
+    entries.reserve(static_cast<size_t>(m_view.PictureCount()));
     for (int i = 0; i < m_view.PictureCount(); ++i) {
         entries.push_back(m_view.Picture(i));
     }

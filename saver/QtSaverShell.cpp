@@ -50,8 +50,7 @@ bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
         desktop = QRect(0, 0, root->width, root->height);
     }
     std::vector<QPointer<FadeSaverWindow>> windows;
-    for (int i = 0; i < screens.size(); ++i) {
-        QScreen* pScreen = screens[i];
+    for (QScreen* pScreen : screens) {
         const QRect area =
             desktop.isEmpty() ? pScreen->geometry() : pScreen->geometry().intersected(desktop);
         if (area.isEmpty()) {
@@ -167,7 +166,7 @@ FadeSaverWindow* QtSaverShell::Create(const char* pszName, SaverWindow::Placemen
     }
     FadeSaverWindow* pMade = pWindow.get();
     if (bAutoDelete) {
-        pWindow.release();  // deletes itself when closed
+        (void)pWindow.release();  // deletes itself when closed
     } else {
         m_keptWindows.push_back(std::move(pWindow));
     }

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     // The host's arguments are read as given, before Qt takes out the options it knows.
     const std::vector<std::string> args(argv, argv + argc);
     std::vector<const char*> argPtrs;
+    argPtrs.reserve(args.size());
     for (const std::string& arg : args) {
         argPtrs.push_back(arg.c_str());
     }

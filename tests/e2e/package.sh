@@ -34,11 +34,17 @@ done
 dpkg-deb -x "$DEB" "$E2E_TMP/root"
 for path in usr/bin/Velvetfade usr/bin/velvetfade usr/share/applications/velvetfade.desktop \
     usr/share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/velvetfade.png \
-    usr/share/xscreensaver/config/velvetfade.xml usr/share/man/man6/Velvetfade.6.gz; do
+    usr/share/xscreensaver/config/velvetfade.xml usr/share/man/man6/{V,v}elvetfade.6.gz \
+    usr/share/doc/velvetfade/{copyright,changelog.gz}; do
     [[ -s "$E2E_TMP/root/$path" ]] || fail "the package lacks /$path"
 done
 desktop-file-validate "$E2E_TMP/root/usr/share/applications/velvetfade.desktop" ||
     fail "the desktop entry is not valid"
+# What Debian and software centres would say of it: nothing.
+lintian=$(lintian --tag-display-limit 0 "$DEB" 2>&1 | grep -v 'running with root privileges') || true
+[[ -z "$lintian" ]] || fail "lintian: $lintian"
+appstreamcli validate --no-net "$E2E_TMP"/root/usr/share/metainfo/*.metainfo.xml >"$E2E_TMP/as.log" 2>&1 ||
+    fail "appstreamcli: $(cat "$E2E_TMP/as.log")"
 grep -qx 'Name=Velvetfade' "$E2E_TMP/root/usr/share/applications/velvetfade.desktop" ||
     fail "the desktop entry is not named Velvetfade"
 grep -q '<screensaver name="velvetfade"' "$E2E_TMP/root/usr/share/xscreensaver/config/velvetfade.xml" ||
