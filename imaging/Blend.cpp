@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imaging/PixelRows.h"
+#include "imaging/Simd.h"
 
 namespace blend {
 namespace {
@@ -388,26 +389,39 @@ void StoreFence() {
     _mm_sfence();
 }
 
-bool IsaAvailable(Isa isa) {
+namespace {
+simd::Level LevelOf(Isa isa) {
     switch (isa) {
         case Isa::Scalar:
+            return simd::Level::Scalar;
         case Isa::Sse2:
-            return true;  // part of every x86-64 processor
+            return simd::Level::Sse2;
         case Isa::Avx2:
-            return __builtin_cpu_supports("avx2") != 0;
+            return simd::Level::Avx2;
         case Isa::Avx512:
-            return __builtin_cpu_supports("avx512f") != 0 &&
-                   __builtin_cpu_supports("avx512bw") != 0 &&
-                   __builtin_cpu_supports("avx512vbmi") != 0;
+            return simd::Level::Avx512;
     }
-    return false;
+    return simd::Level::Scalar;
+}
+}  // namespace
+
+bool IsaAvailable(Isa isa) {
+    return simd::Has(LevelOf(isa));
 }
 
 Isa BestIsa() {
-    static const Isa best = IsaAvailable(Isa::Avx512) ? Isa::Avx512
-                            : IsaAvailable(Isa::Avx2) ? Isa::Avx2
-                                                      : Isa::Sse2;
-    return best;
+    switch (simd::Best()) {
+        case simd::Level::Scalar:
+            return Isa::Scalar;
+        case simd::Level::Sse2:
+        case simd::Level::Ssse3:
+            return Isa::Sse2;
+        case simd::Level::Avx2:
+            return Isa::Avx2;
+        case simd::Level::Avx512:
+            return Isa::Avx512;
+    }
+    return Isa::Scalar;
 }
 
 const char* IsaName(Isa isa) {

@@ -13,7 +13,7 @@ namespace blend {
 // Avx512 needs the byte-permute extension (AVX512BW and AVX512VBMI) besides AVX-512 itself.
 enum class Isa { Scalar, Sse2, Avx2, Avx512 };
 
-// The fastest variant this processor runs.
+// The fastest variant this processor runs, as simd::Best allows.
 Isa BestIsa();
 bool IsaAvailable(Isa isa);
 const char* IsaName(Isa isa);

@@ -2,6 +2,8 @@
 
 #include <immintrin.h>
 
+#include "imaging/Simd.h"
+
 namespace pixelrows {
 namespace {
 
@@ -47,10 +49,11 @@ __attribute__((target("avx2"))) void Avx2(const uint8_t* src, uint8_t* dst, int 
 using RowFn = void (*)(const uint8_t*, uint8_t*, int);
 
 RowFn Choose() {
-    if (__builtin_cpu_supports("avx2")) {
+    const simd::Level level = simd::Best();
+    if (level >= simd::Level::Avx2) {
         return Avx2;
     }
-    if (__builtin_cpu_supports("ssse3")) {
+    if (level >= simd::Level::Ssse3) {
         return Ssse3;
     }
     return Scalar;

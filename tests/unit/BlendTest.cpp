@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "imaging/Blend.h"
 #include "imaging/DibSurface.h"
+#include "imaging/Simd.h"
 
 namespace {
 
@@ -30,6 +32,21 @@ struct Output {
         p = storage.data() + ((64 - start % 64) % 64) + offset;
     }
 };
+
+// VELVETFADE_SIMD holds the dispatch at the level it names, or the highest below it that the
+// processor has; without it, the processor's best is used.
+TEST(BlendDispatch, TheEnvironmentCapsTheLevel) {
+    const char* pszCap = std::getenv("VELVETFADE_SIMD");
+    simd::Level expected = simd::LevelNamed(pszCap);
+    while (!simd::Has(expected)) {
+        expected = static_cast<simd::Level>(static_cast<int>(expected) - 1);
+    }
+    EXPECT_EQ(simd::Best(), expected) << (pszCap != nullptr ? pszCap : "no cap");
+    EXPECT_EQ(simd::LevelNamed("scalar"), simd::Level::Scalar);
+    EXPECT_EQ(simd::LevelNamed("ssse3"), simd::Level::Ssse3);
+    EXPECT_EQ(simd::LevelNamed("nonsense"), simd::Level::Avx512);
+    EXPECT_EQ(blend::BestIsa() == Isa::Scalar, simd::Best() == simd::Level::Scalar);
+}
 
 TEST(BlendExactness, EveryPathEqualsTheFormulaForEveryLevelAndBytePairInBothWidths) {
     // Every (source, destination) byte pair lands once in some channel: source = the low byte
