@@ -71,20 +71,28 @@ std::optional<PlatformImage> QtDesktopSource::CaptureScreen(int x, int y, int wi
         if (part.isEmpty()) {
             continue;
         }
-        // Window 0 is the whole desktop; the rectangle is relative to the screen.
-        const QPixmap grab = pScreen->grabWindow(
-            0, part.x() - geometry.x(), part.y() - geometry.y(), part.width(), part.height());
-        const std::optional<PlatformImage> grabbed =
-            grab.isNull() ? std::nullopt : PlatformImageFromQImage(grab.toImage());
-        if (!grabbed) {
+        // Window 0 is the whole desktop; the rectangle is relative to the screen. The grab's
+        // rows go straight into the result: a copy less of the screen at each step keeps the
+        // start's peak memory down (33 MB a copy at 3840x2160).
+        QImage image = pScreen
+                           ->grabWindow(0, part.x() - geometry.x(), part.y() - geometry.y(),
+                                        part.width(), part.height())
+                           .toImage();
+        if (image.isNull()) {
             continue;
         }
-        const PlatformImage piece = CopyRect(*grabbed, 0, 0, part.width(), part.height());
-        for (int row = 0; row < part.height(); ++row) {
-            std::memcpy(out.pixels.data() + static_cast<size_t>(part.y() - y + row) * width +
-                            (part.x() - x),
-                        piece.pixels.data() + static_cast<size_t>(row) * part.width(),
-                        static_cast<size_t>(part.width()) * 4);
+        if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+            image.convertTo(QImage::Format_RGB32);
+        }
+        const int rows = std::min(part.height(), image.height());
+        const int columns = std::min(part.width(), image.width());
+        for (int row = 0; row < rows; ++row) {
+            uint32_t* pOut = out.pixels.data() + static_cast<size_t>(part.y() - y + row) * width +
+                             (part.x() - x);
+            const auto* pIn = reinterpret_cast<const uint32_t*>(image.constScanLine(row));
+            for (int column = 0; column < columns; ++column) {
+                pOut[column] = 0xFF000000u | pIn[column];  // the screen is opaque
+            }
         }
         bGrabbed = true;
     }

@@ -46,6 +46,9 @@ int FadeSaverWindow::OnCreate() {
         m_pPresenter = X11FramePresenter::Create(static_cast<uint32_t>(winId()), width(), height());
     }
     if (m_pPresenter) {
+        // Our own child window covers this one and shows the frames: Qt paints nothing here,
+        // so it never fills a window-sized backing store (33 MB at 3840x2160).
+        setAttribute(Qt::WA_PaintOnScreen);
         m_pPresenterNotifier = std::make_unique<QSocketNotifier>(m_pPresenter->FileDescriptor(),
                                                                  QSocketNotifier::Read);
         connect(m_pPresenterNotifier.get(), &QSocketNotifier::activated, this,
@@ -104,13 +107,15 @@ void FadeSaverWindow::OnPresenterEvents() {
     }
 }
 
+QPaintEngine* FadeSaverWindow::paintEngine() const {
+    return m_pPresenter ? nullptr : SaverWindow::paintEngine();
+}
+
 void FadeSaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
-    QPainter painter(this);
     if (m_pPresenter) {
-        // Our own child window covers this one and shows the frames.
-        painter.fillRect(rect(), Qt::black);
-        return;
+        return;  // the presenter's window shows the frames, exposures included
     }
+    QPainter painter(this);
     if (m_paintImage.size() != size()) {
         painter.fillRect(rect(), Qt::black);
         return;

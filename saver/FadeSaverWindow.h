@@ -39,6 +39,7 @@ protected:
     bool OnSettingsLoaded() override;
     int OnCreate() override;
     void OnFrameTimer() override;
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
 

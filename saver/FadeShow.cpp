@@ -15,7 +15,9 @@ FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, 
       m_services(services),
       m_tick(std::move(tick)),
       m_random(random) {
-    for (auto& pSurface : m_surfaces) {
+    // The frame surface is made only when something reads it (see Surface).
+    for (int nRole : {SURFACE_CAPTURE, SURFACE_SCENE}) {
+        auto& pSurface = m_surfaces[static_cast<size_t>(nRole)];
         pSurface = std::make_unique<DibSurface>(nWidth, nHeight, 24);
         pSurface->SetUseMmx(services.bUseMmx);
     }
@@ -23,8 +25,7 @@ FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, 
         return;
     }
     CaptureScreen(Own(SURFACE_CAPTURE), services.desktop, nLeft, nTop);
-    PaintDesktopInto(Own(SURFACE_FRAME), services.desktop);
-    Own(SURFACE_FRAME).CopyPixelsTo(Own(SURFACE_SCENE));
+    PaintDesktopInto(Own(SURFACE_SCENE), services.desktop);
 
     std::vector<std::string> entries;
     entries.reserve(static_cast<size_t>(m_view.PictureCount()));
@@ -40,25 +41,40 @@ void FadeShow::SetShowIndex(int nIndex) {
 }
 
 DibSurface& FadeShow::Surface(int nRole) {
-    if (nRole == SURFACE_FRAME && m_bFrameStale) {
-        Own(SURFACE_CAPTURE).BlendOver(Own(SURFACE_SCENE), Own(SURFACE_FRAME), m_nShownLevel);
-        m_bFrameStale = false;
+    if (nRole == SURFACE_FRAME && !m_bFrameSurfaceCurrent) {
+        auto& pFrame = m_surfaces[SURFACE_FRAME];
+        if (!pFrame) {
+            pFrame = std::make_unique<DibSurface>(m_rcScreen.right, m_rcScreen.bottom, 24);
+            pFrame->SetUseMmx(m_services.bUseMmx);
+        }
+        if (pFrame->HasBits()) {
+            if (m_bFrameIsMix) {
+                Own(SURFACE_CAPTURE).BlendOver(Own(SURFACE_SCENE), *pFrame, m_nShownLevel);
+            } else {
+                Own(SURFACE_SCENE).CopyPixelsTo(*pFrame);
+            }
+        }
+        m_bFrameSurfaceCurrent = true;
     }
     return Own(nRole);
 }
 
-DibSurface& FadeShow::FrameToOverwrite() {
-    m_bFrameStale = false;
-    return Own(SURFACE_FRAME);
+DibSurface& FadeShow::SceneToOverwrite() {
+    m_bFrameIsMix = false;
+    m_bFrameSurfaceCurrent = false;
+    return Own(SURFACE_SCENE);
+}
+
+void FadeShow::TakeFrameAsScene() {
+    // The frame as it stands becomes the scene; where it is the scene already, nothing changes.
+    if (m_bFrameIsMix) {
+        Own(SURFACE_CAPTURE).BlendOver(Own(SURFACE_SCENE), Own(SURFACE_SCENE), m_nShownLevel);
+        m_bFrameIsMix = false;
+    }
 }
 
 bool FadeShow::IsReady() const {
-    for (const auto& pSurface : m_surfaces) {
-        if (!pSurface || !pSurface->HasBits()) {
-            return false;
-        }
-    }
-    return true;
+    return Own(SURFACE_CAPTURE).HasBits() && Own(SURFACE_SCENE).HasBits();
 }
 
 bool FadeShow::Step() {
@@ -167,12 +183,12 @@ bool FadeShow::PrepareNextScene() {
         default:
             break;
     }
-    Surface(SURFACE_FRAME).CopyPixelsTo(Surface(SURFACE_SCENE));
+    TakeFrameAsScene();
     return true;
 }
 
 void FadeShow::ComposeSingleColor(COLORREF crColor) {
-    DeviceContext& dc = *FrameToOverwrite().MemDC();
+    DeviceContext& dc = *SceneToOverwrite().MemDC();
     const Brush oldBrush = dc.SelectBrush(Brush{crColor & 0xFFFFFF, false});
     // The outline, in the current pen, lies wholly outside the surface.
     dc.Rectangle(-1, -1, m_rcScreen.right + 1, m_rcScreen.bottom + 1);
@@ -180,7 +196,7 @@ void FadeShow::ComposeSingleColor(COLORREF crColor) {
 }
 
 void FadeShow::ComposeGradation(COLORREF crFirst, COLORREF crSecond) {
-    FrameToOverwrite().FillGradation(crFirst, crSecond, GRADATION_TOP_TO_BOTTOM);
+    SceneToOverwrite().FillGradation(crFirst, crSecond, GRADATION_TOP_TO_BOTTOM);
 }
 
 void FadeShow::StartLoadingPicture(const PictureEntry& entry) {
@@ -206,11 +222,7 @@ bool FadeShow::FinishPicture() {
         return false;
     }
     LoadedPicture loaded = m_pendingPicture.get();
-    if (!ComposePicture(m_loadingEntry, loaded)) {
-        return false;
-    }
-    Surface(SURFACE_FRAME).CopyPixelsTo(Surface(SURFACE_SCENE));
-    return true;
+    return ComposePicture(m_loadingEntry, loaded);
 }
 
 bool FadeShow::ComposePicture(const PictureEntry& entry, LoadedPicture& loaded) {
@@ -228,25 +240,25 @@ bool FadeShow::ComposePicture(const PictureEntry& entry, LoadedPicture& loaded) 
         return false;
     }
     DibSurface& picture = loaded.surface;
-    DibSurface& frame = FrameToOverwrite();
-    Own(SURFACE_CAPTURE).CopyPixelsTo(frame);
-    const int W = frame.GetWidth(), H = frame.GetHeight();
+    DibSurface& scene = SceneToOverwrite();
+    Own(SURFACE_CAPTURE).CopyPixelsTo(scene);
+    const int W = scene.GetWidth(), H = scene.GetHeight();
     const int w = picture.GetWidth(), h = picture.GetHeight();
     switch (m_view.PicturePlacement()) {
         case PLACE_RANDOM_POSITION: {
             const int rY = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(H - 1)));
             const int rX = static_cast<int>(m_random.Uniform(0, static_cast<uint32_t>(W - 1)));
-            picture.DrawTo(*frame.MemDC(), rX - w / 2, rY - h / 2);
+            picture.DrawTo(*scene.MemDC(), rX - w / 2, rY - h / 2);
             break;
         }
         case PLACE_CENTER:
-            picture.DrawTo(*frame.MemDC(), (W - w) / 2, (H - h) / 2);
+            picture.DrawTo(*scene.MemDC(), (W - w) / 2, (H - h) / 2);
             break;
         case PLACE_TILE:
-            picture.TileInto(frame);
+            picture.TileInto(scene);
             break;
         case PLACE_STRETCH:
-            picture.StretchDrawTo(*frame.MemDC(), 0, 0, W, H, true, true);
+            picture.StretchDrawTo(*scene.MemDC(), 0, 0, W, H, true, true);
             break;
         default:
             break;  // no placement: the scene is the captured screen
@@ -257,7 +269,8 @@ bool FadeShow::ComposePicture(const PictureEntry& entry, LoadedPicture& loaded) 
 void FadeShow::BuildFrame(int nLevel) {
     // The scene with the captured screen blended in, made when it is shown or read.
     m_nShownLevel = nLevel;
-    m_bFrameStale = true;
+    m_bFrameIsMix = true;
+    m_bFrameSurfaceCurrent = false;
 }
 
 void FadeShow::RenderFrame(const PixelTarget& target) {

@@ -40,9 +40,11 @@ struct ShowServices {
 // step by step in tests with a given clock and generator.
 //
 // A fade frame is the captured screen mixed into the scene at a level. It is mixed straight into
-// the window's pixels when they have the show's size; the 24-bit frame surface is brought up to
-// date only when something reads it (a scene made of the frame as it stands, or a scaled
-// window), with exactly the bytes the mix would have left there.
+// the window's pixels when they have the show's size. The 24-bit frame surface is made and
+// brought up to date only when something reads it (a scaled window, a test), with exactly the
+// bytes the mix would have left there; scenes are composed in the scene surface itself, and a
+// scene made of the frame as it stands is mixed there in place. A full-screen show thus holds
+// two screen-sized surfaces.
 class FadeShow {
 public:
     enum : int {
@@ -63,8 +65,9 @@ public:
         int left, top, right, bottom;
     };
 
-    // Makes the three screen-sized surfaces, captures the screen from (nLeft, nTop) of the
-    // desktop into the first and paints the desktop picture into the other two. settings (loaded
+    // Makes the captured screen's and the scene's surfaces, captures the screen from (nLeft,
+    // nTop) of the desktop into the first and paints the desktop picture into the scene (the
+    // frame as it stands until the first step). settings (loaded
     // already) is read afresh wherever a value is used; the folders in its picture list are
     // read here, once.
     FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
@@ -74,7 +77,7 @@ public:
     // n pictures further down the list, so that neighbours differ.
     void SetShowIndex(int nIndex);
 
-    // False when the surfaces could not be made: the show must not run then.
+    // False when the two surfaces could not be made: the show must not run then.
     bool IsReady() const;
 
     // One frame period's step of the cycle. True when the frame to show changed.
@@ -97,7 +100,7 @@ public:
     // The pictures the list stands for, its folders opened.
     const std::vector<PictureEntry>& Pictures() const { return m_pictures; }
 
-    // The frame surface is brought up to date first.
+    // The frame surface is made, or brought up to date, first.
     DibSurface& Surface(int nRole);
     // The level of the frame on show (the weight of the scene).
     int ShownLevel() const { return m_nShownLevel; }
@@ -111,8 +114,11 @@ public:
 
 private:
     DibSurface& Own(int nRole) { return *m_surfaces[static_cast<size_t>(nRole)]; }
-    // The frame surface for a scene drawn over all of it: its old contents no longer matter.
-    DibSurface& FrameToOverwrite();
+    const DibSurface& Own(int nRole) const { return *m_surfaces[static_cast<size_t>(nRole)]; }
+    // The scene surface for a new scene drawn over all of it.
+    DibSurface& SceneToOverwrite();
+    // The frame as it stands becomes the scene (a kind without a scene of its own).
+    void TakeFrameAsScene();
     void AdvanceLevel(int nNextPhase);
     bool IntervalPassed() const;
     COLORREF RandomColor();
@@ -125,8 +131,11 @@ private:
     RandomSource& m_random;
     uint32_t m_dwSeedOffset = 0;
     int m_nShownLevel = 0;
-    bool m_bFrameStale = false;  // the frame surface lags behind the frame on show
-    bool m_bStarted = false;     // a step has been made
+    // The frame on show is the captured screen mixed into the scene at m_nShownLevel (after a
+    // fade step); otherwise it is the scene itself (before the first, after a new scene).
+    bool m_bFrameIsMix = false;
+    bool m_bFrameSurfaceCurrent = false;  // the frame surface, if made, holds the frame on show
+    bool m_bStarted = false;              // a step has been made
     std::vector<PictureEntry> m_pictures;
     PictureEntry m_loadingEntry;
     std::future<LoadedPicture> m_pendingPicture;  // the picture being read, if any
