@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,17 +22,34 @@ CVelvetfadeConfigDlg::CVelvetfadeConfigDlg(QWidget* pParent) : QDialog(pParent) 
     m_pTabs->addTab(&m_page2, CVelvetfadeConfigPage2::Title());
     m_pTabs->addTab(&m_page3, CVelvetfadeConfigPage3::Title());
     m_pTabs->addTab(&m_page4, CVelvetfadeConfigPage4::Title());
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CVelvetfadeConfigDlg::OnOK);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(m_pButtons, &QDialogButtonBox::accepted, this, &CVelvetfadeConfigDlg::OnOK);
+    connect(m_pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pTabs);
-    pLayout->addWidget(pButtons);
+    pLayout->addWidget(m_pButtons);
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CVelvetfadeConfigDlg::OnTabChanged);
+    // Shortcuts come before the focused control, which would take Ctrl+Tab for a search (the
+    // placement box) or leave it to nobody (OK and Cancel are outside the tab widget).
+    auto* pNext = new QShortcut(this);
+    pNext->setKeys(
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    connect(pNext, &QShortcut::activated, this, [this] { StepPage(1); });
+    auto* pPrevious = new QShortcut(this);
+    pPrevious->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                        QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    connect(pPrevious, &QShortcut::activated, this, [this] { StepPage(-1); });
+}
+
+void CVelvetfadeConfigDlg::StepPage(int nStep) {
+    const int count = m_pTabs->count();
+    m_pTabs->setCurrentIndex((m_pTabs->currentIndex() + nStep + count) % count);
 }
 
 CVelvetfadeConfigDlg::~CVelvetfadeConfigDlg() {
-    // The pages are members: take them out of the tab widget before it would delete them.
+    // The pages are members: take them out of the tab widget before it would delete them,
+    // without taking that for page changes.
+    disconnect(m_pTabs, nullptr, this, nullptr);
     while (m_pTabs->count() > 0) {
         QWidget* pPage = m_pTabs->widget(0);
         m_pTabs->removeTab(0);
@@ -58,6 +77,10 @@ void CVelvetfadeConfigDlg::setVisible(bool bVisible) {
         }
     }
     QDialog::setVisible(bVisible);
+    if (bVisible) {
+        // The focus shows from the start, not only once Tab has been pressed.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+    }
 }
 
 void CVelvetfadeConfigDlg::CreatePage(int nIndex) {
@@ -108,20 +131,58 @@ void CVelvetfadeConfigDlg::OnTabChanged(int nIndex) {
     }
     m_nCurrent = nIndex;
     CreatePage(nIndex);
+    // The page's controls were just made, after OK and Cancel: those go back to the end of the
+    // Tab order, in the order they are shown. (Tab order is only set between focusable widgets.
+    // The button box, before the pages in the chain, would pass Tab on to its first button.)
+    m_pButtons->setFocusProxy(nullptr);
+    QWidget* pLast = previousInFocusChain();
+    while (pLast != this &&
+           (pLast->focusPolicy() == Qt::NoFocus || m_pButtons->isAncestorOf(pLast))) {
+        pLast = pLast->previousInFocusChain();
+    }
+    QLayout* pRow = m_pButtons->layout();
+    for (int i = 0; i < pRow->count(); ++i) {
+        if (auto* pButton = qobject_cast<QPushButton*>(pRow->itemAt(i)->widget())) {
+            setTabOrder(pLast, pButton);
+            pLast = pButton;
+        }
+    }
+    KeepFocusInSight(m_pTabs->widget(nIndex));
     // A page that needs more room widens the sheet about its centre; otherwise it stays put.
     // The move is relative: under a window manager pos() is the frame's corner and geometry()
-    // the client area's, so mixing the two would walk the sheet across the screen.
+    // the client area's, so mixing the two would walk the sheet across the screen. The sheet
+    // is of fixed size, as nothing on the pages would grow with it.
     if (!isVisible()) {
         adjustSize();
+        setFixedSize(size());
         return;
     }
+    // The page's new size reaches the sheet's layout only through posted events: look now.
+    m_pTabs->updateGeometry();
     const QSize before = size();
     const QSize after = before.expandedTo(sizeHint());
     if (after != before) {
-        resize(after);
+        setFixedSize(after);
         move(pos() -
              QPoint((after.width() - before.width()) / 2, (after.height() - before.height()) / 2));
     }
+}
+
+void CVelvetfadeConfigDlg::KeepFocusInSight(QWidget* pPage) {
+    // Focus on the page itself (a control of the page left before was focused) is nowhere to
+    // be seen: it goes to the page's first Tab stop, or to the tabs on a page without one.
+    if (pPage == nullptr || focusWidget() != pPage) {
+        return;
+    }
+    for (QWidget* pNext = pPage->nextInFocusChain(); pNext != pPage;
+         pNext = pNext->nextInFocusChain()) {
+        if (pPage->isAncestorOf(pNext) && (pNext->focusPolicy() & Qt::TabFocus) != 0 &&
+            pNext->isVisibleTo(pPage) && pNext->isEnabled()) {
+            pNext->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    m_pTabs->tabBar()->setFocus(Qt::TabFocusReason);
 }
 
 void CVelvetfadeConfigDlg::OnOK() {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 
 #include "config/DialogUnits.h"
@@ -179,6 +180,10 @@ void CVelvetfadeConfigPage1::CreateControls() {
     auto* pRandomGrad2 = makeCheck(IDC_RANDOM_GRAD2, tr("random"), 180, 61, 45);
     connect(pRandomGrad2, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad2);
     placeColor(IDC_GRAD_COLOR2, m_btnGradColor2, 125, 58, tr("Second color of the gradation"));
+    // The three boxes read "random" alike: a screen reader tells them apart by these names.
+    pRandomSingle->setAccessibleName(tr("Single color at random"));
+    pRandomGrad1->setAccessibleName(tr("First color of the gradation at random"));
+    pRandomGrad2->setAccessibleName(tr("Second color of the gradation at random"));
     // Beneath the row of buttons, which a third button fills.
     makeCheck(IDC_RANDOM_ORDER, tr("Random &Order"), 15, 119, bJapanese ? 57 : 59);
 
@@ -196,6 +201,9 @@ void CVelvetfadeConfigPage1::CreateControls() {
     m_listFiles->setAccessibleName(tr("Pictures"));
     place(m_listFiles, 15, 133, 215, 74);
     add(IDC_FILE_LIST, m_listFiles);
+    // The Delete key in the list deletes the selection, as the Delete button does.
+    new QShortcut(QKeySequence(Qt::Key_Delete), m_listFiles, this,
+                  &CVelvetfadeConfigPage1::OnDeleteFiles, Qt::WidgetShortcut);
 
     auto* pAdd = new QPushButton(tr("&Add..."), this);
     place(pAdd, 15, 99, 35, 15, true);

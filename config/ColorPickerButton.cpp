@@ -3,15 +3,21 @@
 #include <qdrawutil.h>
 #include <QApplication>
 #include <QColorDialog>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOption>
+
+#include <algorithm>
 
 #include "config/ColorTableMenu.h"
 
 ColorPickerButton::ColorPickerButton(QWidget* pParent) : QAbstractButton(pParent) {
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractButton::clicked, this, &ColorPickerButton::OnClicked);
+    setAccessibleDescription(ColorPopup::Describe(m_color));
     m_colorDialog = [](COLORREF crInitial, QWidget* pDialogParent) -> std::optional<COLORREF> {
         const QColor chosen = QColorDialog::getColor(ToQColor(crInitial), pDialogParent);
         if (!chosen.isValid()) {
@@ -27,6 +33,7 @@ QSize ColorPickerButton::sizeHint() const {
 
 void ColorPickerButton::SetColor(COLORREF crColor) {
     m_color = crColor;
+    setAccessibleDescription(ColorPopup::Describe(crColor));
     if (testAttribute(Qt::WA_WState_Created)) {
         update();
     }
@@ -54,7 +61,24 @@ void ColorPickerButton::OnClicked() {
     m_pPopup = new ColorPopup(m_color, this);
     connect(m_pPopup, &ColorPopup::closed, this, [this] { m_pPopup = nullptr; });
     connect(m_pPopup, &ColorPopup::cellChosen, this, &ColorPickerButton::OnSelectCell);
-    m_pPopup->move(mapToGlobal(QPoint(0, height())));
+    // Under the button's lower-left corner; as a menu does, above it where the screen ends below,
+    // and moved in from the screen's edges.
+    const QRect button(mapToGlobal(QPoint(0, 0)), size());
+    QPoint at = button.bottomLeft() + QPoint(0, 1);
+    const QScreen* pScreen = QGuiApplication::screenAt(button.center());
+    if (pScreen == nullptr) {
+        pScreen = screen();
+    }
+    if (pScreen != nullptr) {
+        const QRect area = pScreen->availableGeometry();
+        const QSize popup = m_pPopup->size();
+        if (at.y() + popup.height() > area.bottom() + 1) {
+            at.setY(std::max(button.top() - popup.height(), area.top()));
+        }
+        at.setX(std::clamp(at.x(), area.left(),
+                           std::max(area.left(), area.right() + 1 - popup.width())));
+    }
+    m_pPopup->move(at);
     m_pPopup->show();
 }
 
@@ -82,6 +106,39 @@ void ColorPickerButton::OnChooseOtherColor() {
         SetColor(*chosen);
         Notify();
     }
+}
+
+void ColorPickerButton::keyPressEvent(QKeyEvent* pEvent) {
+    // Return acts on the focused button, as on a push button, not on the sheet's default one.
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+        if (!pEvent->isAutoRepeat()) {
+            click();
+        }
+        return;
+    }
+    QAbstractButton::keyPressEvent(pEvent);
+}
+
+void ColorPickerButton::focusInEvent(QFocusEvent* pEvent) {
+    // While Return is this button's, the sheet's default button does not look like it (as a
+    // push button that takes the focus does). The popup taking the focus changes nothing.
+    if (pEvent->reason() != Qt::PopupFocusReason) {
+        for (QPushButton* pButton : window()->findChildren<QPushButton*>()) {
+            if (pButton->isDefault()) {
+                m_pDefault = pButton;
+                pButton->setDefault(false);
+            }
+        }
+    }
+    QAbstractButton::focusInEvent(pEvent);
+}
+
+void ColorPickerButton::focusOutEvent(QFocusEvent* pEvent) {
+    if (pEvent->reason() != Qt::PopupFocusReason && m_pDefault != nullptr) {
+        m_pDefault->setDefault(true);
+        m_pDefault = nullptr;
+    }
+    QAbstractButton::focusOutEvent(pEvent);
 }
 
 void ColorPickerButton::paintEvent(QPaintEvent* /*pEvent*/) {

@@ -9,9 +9,12 @@
 #include "config/ColorTableMenu.h"
 #include "imaging/GdiTypes.h"
 
+class QPushButton;
+
 // The colour button of the Mode page: a white box with the colour swatch and a drop-down
-// arrow. A click opens the 24-cell colour popup at the button's lower-left corner; the "..."
-// cell opens the colour dialog once the popup has closed.
+// arrow. A click, Space or Return opens the 24-cell colour popup at the button's lower-left
+// corner (above the button where there is no room below); the "..." cell opens the colour
+// dialog once the popup has closed. Its accessible description is its colour.
 class ColorPickerButton : public QAbstractButton {
     Q_OBJECT
 
@@ -42,6 +45,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
 
 private:
     void Notify();
@@ -53,6 +59,7 @@ private:
     qintptr m_lNotifyParam = 0;
     ColorDialog m_colorDialog;
     QPointer<ColorPopup> m_pPopup;
+    QPointer<QPushButton> m_pDefault;  // the sheet's default button, while Return is ours
 };
 
 // The event a ColorPickerButton sends to its notification target.

@@ -1,11 +1,14 @@
 #include "config/ColorTableMenu.h"
 
 #include <qdrawutil.h>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 
 const std::array<COLORREF, 20> ColorTableMenu::FIXED_COLORS = {
     RGB(0, 0, 0),       RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),
@@ -91,7 +94,9 @@ void ColorTableMenu::DrawItem(QPainter& painter, const QRect& rc, COLORREF crIte
     if (crItem == OTHER_COLOR) {
         painter.setPen(bSelected ? Qt::white : Qt::black);
         painter.drawText(rc, Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("..."));
-        qDrawShadeRect(&painter, rc, pal, false, 1);
+        // A raised edge of two rings: in the button, whose sunken edge covers the outer one,
+        // the inner one still shows.
+        qDrawWinPanel(&painter, rc, pal, false, nullptr);
         return;
     }
     painter.setPen(QColor(0x80, 0x80, 0x80));
@@ -103,8 +108,101 @@ void ColorTableMenu::DrawItem(QPainter& painter, const QRect& rc, COLORREF crIte
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// One cell of the popup for a screen reader: a menu item named by its colour, checked when it
+// holds the current colour, focused while highlighted.
+class CellAccessible : public QAccessibleInterface {
+public:
+    CellAccessible(ColorPopup* pPopup, int nCell) : m_pPopup(pPopup), m_nCell(nCell) {}
+
+    bool isValid() const override { return m_pPopup != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_pPopup->windowHandle(); }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_pPopup);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? m_pPopup->CellName(m_nCell) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        const QRect cell = m_pPopup->CellGeometry(m_nCell);
+        return QRect(m_pPopup->mapToGlobal(cell.topLeft()), cell.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::MenuItem; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.focusable = state.checkable = true;
+        state.focused = m_pPopup->HighlightedCell() == m_nCell;
+        state.checked = m_pPopup->Table().CurrentCell() == m_nCell;
+        return state;
+    }
+
+private:
+    QPointer<ColorPopup> m_pPopup;
+    int m_nCell;
+};
+
+class PopupAccessible : public QAccessibleWidget {
+public:
+    explicit PopupAccessible(ColorPopup* pPopup)
+        : QAccessibleWidget(pPopup, QAccessible::PopupMenu) {}
+    ~PopupAccessible() override {
+        for (const QAccessible::Id id : m_cells) {
+            if (id != 0) {
+                QAccessible::deleteAccessibleInterface(id);
+            }
+        }
+    }
+
+    int childCount() const override { return ColorTableMenu::CELL_COUNT; }
+    QAccessibleInterface* child(int nCell) const override {
+        if (nCell < 0 || nCell >= ColorTableMenu::CELL_COUNT) {
+            return nullptr;
+        }
+        QAccessible::Id& id = m_cells[static_cast<size_t>(nCell)];
+        if (id == 0) {
+            id = QAccessible::registerAccessibleInterface(new CellAccessible(Popup(), nCell));
+        }
+        return QAccessible::accessibleInterface(id);
+    }
+    int indexOfChild(const QAccessibleInterface* pChild) const override {
+        for (int i = 0; i < ColorTableMenu::CELL_COUNT; ++i) {
+            if (m_cells[static_cast<size_t>(i)] != 0 && child(i) == pChild) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        return child(Popup()->CellAt(Popup()->mapFromGlobal(QPoint(x, y))));
+    }
+    QAccessibleInterface* focusChild() const override { return child(Popup()->HighlightedCell()); }
+
+private:
+    ColorPopup* Popup() const { return static_cast<ColorPopup*>(widget()); }
+
+    mutable std::array<QAccessible::Id, ColorTableMenu::CELL_COUNT> m_cells{};
+};
+
+QAccessibleInterface* PopupAccessibleFactory(const QString& className, QObject* pObject) {
+    auto* pPopup = qobject_cast<ColorPopup*>(pObject);
+    return className == QLatin1String("ColorPopup") && pPopup != nullptr
+               ? new PopupAccessible(pPopup)
+               : nullptr;
+}
+
+}  // namespace
+
 ColorPopup::ColorPopup(COLORREF crCurrent, QWidget* pOwner)
     : QWidget(pOwner, Qt::Popup | Qt::FramelessWindowHint) {
+    static const bool bFactory = (QAccessible::installFactory(PopupAccessibleFactory), true);
+    Q_UNUSED(bFactory);
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
     setAccessibleName(tr("Colors"));
@@ -114,9 +212,18 @@ ColorPopup::ColorPopup(COLORREF crCurrent, QWidget* pOwner)
                  cell.height() * ColorTableMenu::ROWS + 2 * MARGIN);
 }
 
+QString ColorPopup::Describe(COLORREF cr) {
+    return tr("Red %1, green %2, blue %3").arg(GetRValue(cr)).arg(GetGValue(cr)).arg(GetBValue(cr));
+}
+
+QString ColorPopup::CellName(int nCell) const {
+    return nCell == ColorTableMenu::OTHER_COLOR_CELL ? tr("Other color...")
+                                                     : Describe(m_table.ColorAt(nCell));
+}
+
 int ColorPopup::CellAt(QPoint pt) const {
     for (int i = 0; i < ColorTableMenu::CELL_COUNT; ++i) {
-        if (m_table.CellRect(i).translated(MARGIN, MARGIN).contains(pt)) {
+        if (CellGeometry(i).contains(pt)) {
             return i;
         }
     }
@@ -130,7 +237,7 @@ void ColorPopup::paintEvent(QPaintEvent* /*pEvent*/) {
     qDrawShadePanel(&painter, rect(), pal, false, 1);
     painter.setBackground(pal.color(QPalette::Window));
     for (int i = 0; i < ColorTableMenu::CELL_COUNT; ++i) {
-        const QRect rc = m_table.CellRect(i).translated(MARGIN, MARGIN);
+        const QRect rc = CellGeometry(i);
         painter.setBackground(pal.color(QPalette::Window));
         m_table.DrawItem(painter, rc, m_table.ColorAt(i), true, i == m_nHighlighted,
                          i == m_table.CurrentCell());
@@ -140,8 +247,17 @@ void ColorPopup::paintEvent(QPaintEvent* /*pEvent*/) {
 void ColorPopup::mouseMoveEvent(QMouseEvent* pEvent) {
     const int cell = CellAt(pEvent->position().toPoint());
     if (cell != m_nHighlighted) {
-        m_nHighlighted = cell;
-        update();
+        Highlight(cell);
+    }
+}
+
+void ColorPopup::Highlight(int nCell) {
+    m_nHighlighted = nCell;
+    update();
+    if (nCell >= 0) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(nCell);
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -200,9 +316,8 @@ void ColorPopup::keyPressEvent(QKeyEvent* pEvent) {
     }
     if (m_nHighlighted < 0) {
         const int current = m_table.CurrentCell();
-        m_nHighlighted = current >= 0 ? current : 0;
+        Highlight(current >= 0 ? current : 0);
     } else {
-        m_nHighlighted = ((m_nHighlighted + step) % kCells + kCells) % kCells;
+        Highlight(((m_nHighlighted + step) % kCells + kCells) % kCells);
     }
-    update();
 }

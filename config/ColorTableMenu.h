@@ -57,7 +57,8 @@ private:
 
 // The popup itself: a frameless pop-up window of cells under the button. Either mouse button
 // chooses the cell under it; the arrow keys move the highlight and Return or Space chooses it;
-// Escape or a click outside closes it without a choice.
+// Escape or a click outside closes it without a choice. A screen reader sees its cells as the
+// items of a menu, named by their colours.
 class ColorPopup : public QWidget {
     Q_OBJECT
 
@@ -66,8 +67,14 @@ public:
 
     int HighlightedCell() const { return m_nHighlighted; }
     const ColorTableMenu& Table() const { return m_table; }
-    // The cell under a point of the popup, or -1.
+    // The cell under a point of the popup, or -1; where a cell lies in the popup.
     int CellAt(QPoint pt) const;
+    QRect CellGeometry(int nCell) const {
+        return m_table.CellRect(nCell).translated(MARGIN, MARGIN);
+    }
+    // A colour in words, for a screen reader; a cell's name.
+    static QString Describe(COLORREF cr);
+    QString CellName(int nCell) const;
 
 signals:
     // A cell was chosen; its command id. Sent after the popup has closed.
@@ -84,6 +91,7 @@ protected:
 
 private:
     void Choose(int nCell);
+    void Highlight(int nCell);
 
     static constexpr int MARGIN = 2;
     ColorTableMenu m_table;

@@ -95,6 +95,18 @@ and add again. </source>
         <translation>グラデーションの2色目</translation>
     </message>
     <message>
+        <source>Single color at random</source>
+        <translation>単色をランダムに</translation>
+    </message>
+    <message>
+        <source>First color of the gradation at random</source>
+        <translation>グラデーションの1色目をランダムに</translation>
+    </message>
+    <message>
+        <source>Second color of the gradation at random</source>
+        <translation>グラデーションの2色目をランダムに</translation>
+    </message>
+    <message>
         <source>Pictures</source>
         <translation>画像</translation>
     </message>
@@ -204,6 +216,14 @@ and add again. </source>
     <message>
         <source>Colors</source>
         <translation>色</translation>
+    </message>
+    <message>
+        <source>Red %1, green %2, blue %3</source>
+        <translation>赤 %1、緑 %2、青 %3</translation>
+    </message>
+    <message>
+        <source>Other color...</source>
+        <translation>その他の色...</translation>
     </message>
 </context>
 </TS>

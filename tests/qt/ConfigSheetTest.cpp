@@ -5,12 +5,18 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTranslator>
+#include <algorithm>
+#include <set>
 
 #include "Fixtures.h"
 #include "app/MemoryProfileStore.h"
@@ -62,44 +68,196 @@ TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownSlidersClamp)
     EXPECT_EQ(s.GetDWordAt(SLOT_INTERVAL_SECONDS), 10u);
 }
 
-// What a person sees: the sheet centred, every page's controls centred on one face, the About
-// picture without a box, every control named for a screen reader.
+// What a person sees, in English and in Japanese: the sheet centred, every page's controls
+// centred on one face, the About picture without a box, a stored 0xFFFFFFFF drawn as "..." with
+// its raised edge; and what a screen reader tells: every control by a name of its own, the
+// colour buttons with their colours, the popup's cells, all in the sheet's language.
 TEST(ConfigSheet, ByEye) {
-    CVelvetfadeConfigDlg sheet;
-    sheet.LoadFrom(SheetDefaults());
-    sheet.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
-    const QPoint screenCentre = sheet.screen()->availableGeometry().center();
-    EXPECT_LE((sheet.frameGeometry().center() - screenCentre).manhattanLength(), 8);
-    std::vector<QImage> pages;
-    for (int i = 0; i < 4; ++i) {
-        sheet.Tabs()->setCurrentIndex(i);
-        QCoreApplication::processEvents();
-        QWidget* pPage = sheet.Tabs()->widget(i);
-        const QRect controls = pPage->childrenRect();
-        EXPECT_LE(std::abs(controls.left() - (pPage->width() - controls.right() - 1)), 2)
-            << "page " << i;
-        pages.push_back(pPage->grab().toImage());
-        for (QWidget* pWidget : pPage->findChildren<QWidget*>()) {
-            // Buttons, sliders, lists, boxes and the picture; not a list's own scroll bars.
-            const bool named = pWidget->focusPolicy() != Qt::NoFocus ||
-                               pWidget->inherits("QGroupBox") ||
-                               pWidget == &sheet.m_page4.m_picture;
-            QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
-            if (named && !pWidget->inherits("QScrollBar") && pWidget->isVisible() &&
-                pAccessible != nullptr) {
-                EXPECT_FALSE(pAccessible->text(QAccessible::Name).isEmpty())
-                    << "page " << i << ": an unnamed " << pWidget->metaObject()->className();
-            }
+    for (const bool bJapanese : {false, true}) {
+        QTranslator translator;
+        const QLocale locale;
+        if (bJapanese) {
+            ASSERT_TRUE(translator.load(QStringLiteral(":/translations/velvetfade_ja.qm")));
+            QCoreApplication::installTranslator(&translator);
+            QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
         }
-        // One face on every page (the bottom left corner is empty on each).
-        EXPECT_EQ(pages[i].pixel(3, pages[i].height() - 4),
-                  pages[0].pixel(3, pages[0].height() - 4));
+        // English texts are ASCII; the Japanese ones are not.
+        auto inLanguage = [bJapanese](const QString& text) {
+            return !text.isEmpty() && std::any_of(text.begin(), text.end(), [](QChar c) {
+                                          return c.unicode() > 0x7F;
+                                      }) == bJapanese;
+        };
+        SettingsStore s = SheetDefaults();
+        s.SetDWordAt(SLOT_SINGLE_COLOR, 0xFFFFFFFF);
+        CVelvetfadeConfigDlg sheet;
+        sheet.LoadFrom(s);
+        sheet.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+        const QPoint screenCentre = sheet.screen()->availableGeometry().center();
+        EXPECT_LE((sheet.frameGeometry().center() - screenCentre).manhattanLength(), 8);
+        std::vector<QImage> pages;
+        for (int i = 0; i < 4; ++i) {
+            sheet.Tabs()->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            QWidget* pPage = sheet.Tabs()->widget(i);
+            const QRect controls = pPage->childrenRect();
+            EXPECT_LE(std::abs(controls.left() - (pPage->width() - controls.right() - 1)), 2)
+                << "page " << i;
+            pages.push_back(pPage->grab().toImage());
+            std::set<QString> names;
+            for (QWidget* pWidget : pPage->findChildren<QWidget*>()) {
+                // Buttons, sliders, lists, boxes and the picture; not a list's own scroll bars.
+                const bool focusable = pWidget->focusPolicy() != Qt::NoFocus;
+                const bool named = focusable || pWidget->inherits("QGroupBox") ||
+                                   pWidget == &sheet.m_page4.m_picture;
+                QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
+                if (named && !pWidget->inherits("QScrollBar") && pWidget->isVisible() &&
+                    pAccessible != nullptr) {
+                    const QString name = pAccessible->text(QAccessible::Name);
+                    EXPECT_FALSE(name.isEmpty())
+                        << "page " << i << ": an unnamed " << pWidget->metaObject()->className();
+                    EXPECT_TRUE(!focusable || (names.insert(name).second && inLanguage(name)))
+                        << "page " << i << ": " << name.toStdString();
+                }
+            }
+            // One face on every page (the bottom left corner is empty on each).
+            EXPECT_EQ(pages[i].pixel(3, pages[i].height() - 4),
+                      pages[0].pixel(3, pages[0].height() - 4));
+        }
+        // The About picture's corner (magenta in the art) is the face beside it.
+        const QRect picture = sheet.m_page4.m_picture.geometry();
+        EXPECT_EQ(pages[3].pixel(picture.topLeft() + QPoint(1, 1)),
+                  pages[3].pixel(picture.topLeft() - QPoint(4, 0)));
+
+        ColorPickerButton& button = sheet.m_page1.m_btnSingleColor;
+        for (const ColorPickerButton* pButton :
+             {&button, &sheet.m_page1.m_btnGradColor1, &sheet.m_page1.m_btnGradColor2}) {
+            EXPECT_TRUE(inLanguage(pButton->accessibleDescription()));
+        }
+        // The raised edge's inner ring, inside the button's sunken edge, is not the white box.
+        sheet.Tabs()->setCurrentIndex(0);
+        const QImage look = button.grab().toImage();
+        EXPECT_NE(look.pixel(look.width() / 3, look.height() - 3), qRgb(255, 255, 255));
+        button.click();
+        ASSERT_NE(button.Popup(), nullptr);
+        QAccessibleInterface* pCells = QAccessible::queryAccessibleInterface(button.Popup());
+        for (int i = 0; i < pCells->childCount(); ++i) {
+            EXPECT_TRUE(inLanguage(pCells->child(i)->text(QAccessible::Name))) << i;
+            EXPECT_EQ(pCells->child(i)->state().checked, i == ColorTableMenu::OTHER_COLOR_CELL);
+        }
+        button.Popup()->close();
+        QCoreApplication::removeTranslator(&translator);
+        QLocale::setDefault(locale);
     }
-    // The About picture's corner (magenta in the art) is the face beside it.
-    const QRect picture = sheet.m_page4.m_picture.geometry();
-    EXPECT_EQ(pages[3].pixel(picture.topLeft() + QPoint(1, 1)),
-              pages[3].pixel(picture.topLeft() - QPoint(4, 0)));
+}
+
+// By keyboard alone, as a Linux user would: the focus shows from the start; Tab runs through
+// the tabs, the page, OK and Cancel; Return acts on the focused button; the popup stays on the
+// screen; Delete in the list deletes; the page keys work wherever the focus is.
+TEST(ConfigSheet, ByKeyboard) {
+    SettingsStore s = SheetDefaults();
+    s.SetStringAt(5, "/p/a.jpg");
+    s.SetStringAt(6, "/p/b.gif");
+    CVelvetfadeConfigDlg sheet;
+    sheet.LoadFrom(s);
+    QFont larger = sheet.m_page3.font();  // a page that needs more room than the first
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    sheet.m_page3.setFont(larger);
+    sheet.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    QTabBar* pTabs = sheet.Tabs()->tabBar();
+    ASSERT_EQ(QApplication::focusWidget(), pTabs);
+    const QImage focused = pTabs->grab().toImage();
+    sheet.setAttribute(Qt::WA_KeyboardFocusChange, false);
+    EXPECT_NE(pTabs->grab().toImage(), focused) << "the focus is not to be seen";
+
+    CVelvetfadeConfigPage1& page = sheet.m_page1;
+    auto* pButtons = sheet.findChild<QDialogButtonBox*>();
+    QPushButton* pOk = pButtons->button(QDialogButtonBox::Ok);
+    QPushButton* pCancel = pButtons->button(QDialogButtonBox::Cancel);
+    using P = CVelvetfadeConfigPage1;
+    for (QWidget* pNext :
+         {page.Control(P::IDC_RANDOM_SINGLE), static_cast<QWidget*>(&page.m_btnSingleColor),
+          page.Control(P::IDC_RANDOM_GRAD1), static_cast<QWidget*>(&page.m_btnGradColor1),
+          page.Control(P::IDC_RANDOM_GRAD2), static_cast<QWidget*>(&page.m_btnGradColor2),
+          page.Control(P::IDC_RANDOM_ORDER), static_cast<QWidget*>(page.m_listFiles),
+          page.Control(P::IDC_ADD), page.Control(P::IDC_ADD_FOLDER), page.Control(P::IDC_DELETE),
+          page.Control(P::IDC_PLACEMENT), static_cast<QWidget*>(pOk),
+          static_cast<QWidget*>(pCancel), static_cast<QWidget*>(pTabs)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), pNext) << pNext->metaObject()->className();
+    }
+
+    // Return on a colour button 60 pixels above the screen's end opens its popup, above it;
+    // OK does not look like the default meanwhile. The first arrow marks the current cell,
+    // black; right twice and down once from there is red.
+    ColorPickerButton& button = page.m_btnSingleColor;
+    const QRect area = sheet.screen()->availableGeometry();
+    sheet.move(sheet.pos() +
+               QPoint(0, area.bottom() - 60 - button.mapToGlobal(button.rect().bottomLeft()).y()));
+    QCoreApplication::processEvents();
+    button.setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(pOk->isDefault());
+    QTest::keyClick(&button, Qt::Key_Return);
+    ColorPopup* pPopup = button.Popup();
+    ASSERT_NE(pPopup, nullptr);
+    const QRect at(button.mapToGlobal(QPoint(0, 0)), button.size());
+    ASSERT_GT(at.bottom() + pPopup->height(), area.bottom());
+    EXPECT_TRUE(area.contains(pPopup->geometry()));
+    EXPECT_EQ(pPopup->geometry().bottom() + 1, at.top());
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+        QTest::keyClick(pPopup, key);
+    }
+    QAccessibleInterface* pCells = QAccessible::queryAccessibleInterface(pPopup);
+    ASSERT_EQ(pCells->childCount(), ColorTableMenu::CELL_COUNT);
+    EXPECT_EQ(pCells->focusChild(), pCells->child(13));
+    EXPECT_TRUE(pCells->child(0)->state().checked);
+    EXPECT_EQ(pCells->child(23)->text(QAccessible::Name), QStringLiteral("Other color..."));
+    QTest::keyClick(pPopup, Qt::Key_Return);
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_EQ(button.GetColor(), RGB(255, 0, 0));
+    EXPECT_EQ(button.accessibleDescription(), QStringLiteral("Red 255, green 0, blue 0"));
+    page.Control(P::IDC_RANDOM_ORDER)->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(pOk->isDefault());
+
+    // Delete in the list deletes the selection.
+    page.m_listFiles->item(0)->setSelected(true);
+    page.m_listFiles->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(page.m_listFiles, Qt::Key_Delete);
+    EXPECT_EQ(page.m_arrFiles, QStringList{QStringLiteral("/p/b.gif")});
+
+    // The page keys, wherever the focus is. The Details page widens the sheet about its centre,
+    // and it cannot be resized.
+    const struct {
+        QWidget* pFocus;
+        QKeyCombination key;
+        int nPage;
+    } pageKeys[] = {{page.Control(P::IDC_PLACEMENT), Qt::CTRL | Qt::Key_Tab, 1},
+                    {pOk, Qt::CTRL | Qt::Key_PageDown, 2},
+                    {pCancel, Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, 1},
+                    {pOk, Qt::CTRL | Qt::Key_PageUp, 0},
+                    {page.m_listFiles, Qt::CTRL | Qt::Key_PageUp, 3},
+                    {pTabs, Qt::CTRL | Qt::Key_PageDown, 0}};
+    const QSize before = sheet.size();
+    const QPoint centre = sheet.geometry().center();
+    for (const auto& step : pageKeys) {
+        step.pFocus->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(step.pFocus, step.key.key(), step.key.keyboardModifiers());
+        EXPECT_EQ(sheet.Tabs()->currentIndex(), step.nPage)
+            << step.pFocus->metaObject()->className();
+        // Never left on the page itself, where it is nowhere to be seen.
+        EXPECT_NE(QApplication::focusWidget()->focusPolicy(), Qt::NoFocus);
+    }
+    EXPECT_GT(sheet.width(), before.width());
+    EXPECT_LE((sheet.geometry().center() - centre).manhattanLength(), 2);
+    EXPECT_EQ(sheet.minimumSize(), sheet.size());
+    EXPECT_EQ(sheet.maximumSize(), sheet.size());
+
+    // Return on Cancel is Cancel.
+    pCancel->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(pCancel, Qt::Key_Return);
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_FALSE(sheet.isVisible());
 }
 
 // Only a damaged file holds entries longer than a path; a list of 100,000 pictures opens and
