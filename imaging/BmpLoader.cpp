@@ -66,15 +66,36 @@ struct BmpInfo {
     uint32_t masks[3] = {};
     bool hasMasks = false;
     bool coreHeader = false;  // the 12-byte header of OS/2 and Windows 2
+    uint8_t raw[124] = {};    // the info header as it lies in the file
+    // Derived once the header is read.
+    bool topDown = false;
+    bool rle = false;
+    int64_t rows = 0;
+    uint32_t paletteEntries = 0, fullPalette = 0;
+    uint64_t pixelOffset = 0;  // where the rows begin
 };
 
-// Decodes RLE8 (nibbles = false) or RLE4 data into bottom-up 8- or 4-bit rows. False when the
-// data ends before the end-of-bitmap code.
-bool DecodeRle(const uint8_t* pData, size_t nData, bool bNibbles, uint8_t* pBits, int nWidth,
-               int nHeight, size_t stride) {
-    size_t i = 0;
+// One file being read, and what the user is to be told about it.
+struct BmpReader {
+    InputFile file;
+    const char* pszPath;
+    std::vector<PictureMessage>& messages;
+
+    // Exactly n bytes, or false (with the reason when the system gave one).
+    bool Read(void* pBuffer, size_t n) {
+        return ReadBlock(file, pBuffer, n, pszPath, messages) == 1;
+    }
+};
+
+// Writes the pixels an RLE stream describes into bottom-up 8- or 4-bit rows.
+struct RleWriter {
+    uint8_t* pBits;
+    int nWidth, nHeight;
+    size_t stride;
+    bool bNibbles;
     int x = 0, y = 0;  // y counts rows from the bottom, as they are stored
-    auto put = [&](int index) {
+
+    void Put(int index) {
         if (x < nWidth && y < nHeight) {
             uint8_t* pRow = pBits + static_cast<size_t>(y) * stride;
             if (bNibbles) {
@@ -86,80 +107,75 @@ bool DecodeRle(const uint8_t* pData, size_t nData, bool bNibbles, uint8_t* pBits
             }
         }
         ++x;
-    };
+    }
+    // The kth pixel of a byte: RLE4 holds two, the high nibble first.
+    int Pixel(uint8_t b, int k) const { return bNibbles ? ((k & 1) ? b & 0x0F : b >> 4) : b; }
+};
+
+// Decodes RLE8 (nibbles = false) or RLE4 data into bottom-up 8- or 4-bit rows. False when the
+// data ends before the end-of-bitmap code.
+bool DecodeRle(const uint8_t* pData, size_t nData, RleWriter out) {
+    size_t i = 0;
     while (i + 1 < nData) {
         const uint8_t count = pData[i], value = pData[i + 1];
         i += 2;
-        if (count > 0) {
-            // A run: count pixels of value (RLE4: the two nibbles alternate).
+        if (count > 0) {  // a run: count pixels of value (RLE4: the two nibbles alternate)
             for (int k = 0; k < count; ++k) {
-                put(bNibbles ? ((k & 1) ? value & 0x0F : value >> 4) : value);
+                out.Put(out.Pixel(value, k));
             }
-            continue;
-        }
-        switch (value) {
-            case 0:  // end of line
-                x = 0;
-                ++y;
-                break;
-            case 1:  // end of bitmap
-                return true;
-            case 2:  // delta
-                if (i + 1 >= nData) {
-                    return false;
-                }
-                x += pData[i];
-                y += pData[i + 1];
-                i += 2;
-                break;
-            default: {  // absolute: value literal pixels, padded to a 16-bit boundary
-                const size_t bytes = bNibbles ? (value + 1u) / 2 : value;
-                if (i + bytes > nData) {
-                    return false;
-                }
-                for (int k = 0; k < value; ++k) {
-                    const uint8_t b = pData[i + (bNibbles ? k / 2 : k)];
-                    put(bNibbles ? ((k & 1) ? b & 0x0F : b >> 4) : b);
-                }
-                i += (bytes + 1) & ~size_t{1};
-                break;
+        } else if (value == 0) {  // end of line
+            out.x = 0;
+            ++out.y;
+        } else if (value == 1) {  // end of bitmap
+            return true;
+        } else if (value == 2) {  // delta
+            if (i + 1 >= nData) {
+                return false;
             }
+            out.x += pData[i];
+            out.y += pData[i + 1];
+            i += 2;
+        } else {  // absolute: value literal pixels, padded to a 16-bit boundary
+            const size_t bytes = out.bNibbles ? (value + 1u) / 2 : value;
+            if (i + bytes > nData) {
+                return false;
+            }
+            for (int k = 0; k < value; ++k) {
+                out.Put(out.Pixel(pData[i + (out.bNibbles ? k / 2 : k)], k));
+            }
+            i += (bytes + 1) & ~size_t{1};
         }
-        if (y >= nHeight) {
+        if (out.y >= out.nHeight) {
             return true;  // everything past the top row is outside the picture
         }
     }
     return false;
 }
 
-}  // namespace
-
-LoadedPicture LoadBmpFile(const char* pszPath) {
-    LoadedPicture result;
-    DibSurface& surface = result.surface;
-    InputFile file(pszPath);
-    if (!file.IsOpen()) {
-        return Failed(std::move(result));
-    }
+// The 14-byte file header: "BM" and where it says the rows are.
+bool ReadFileHeader(BmpReader& reader, uint32_t& dwPixelOffset) {
     uint8_t fileHeader[14];
-    if (ReadBlock(file, fileHeader, sizeof(fileHeader), pszPath, result.messages) != 1 ||
-        fileHeader[0] != 'B' || fileHeader[1] != 'M') {
-        return Failed(std::move(result));
+    if (!reader.Read(fileHeader, sizeof(fileHeader)) || fileHeader[0] != 'B' ||
+        fileHeader[1] != 'M') {
+        return false;
     }
-    const uint32_t dwPixelOffset = U32(fileHeader + 10);
+    dwPixelOffset = U32(fileHeader + 10);
+    return true;
+}
 
-    // The info header: its size first, then the rest of it.
-    uint8_t header[124] = {};
-    if (ReadBlock(file, header, 4, pszPath, result.messages) != 1) {
-        return Failed(std::move(result));
+// The info header, its size first, then the bit-field masks (inside a header of 52 bytes or
+// more, else right after it). False for a layout this loader does not read.
+bool ReadInfoHeader(BmpReader& reader, BmpInfo& info) {
+    uint8_t* header = info.raw;
+    if (!reader.Read(header, 4)) {
+        return false;
     }
-    BmpInfo info;
     info.headerSize = U32(header);
-    if (info.headerSize != 12 && (info.headerSize < 40 || info.headerSize > sizeof(header))) {
-        return Failed(std::move(result));
+    if (info.headerSize != 12 && (info.headerSize < 40 || info.headerSize > sizeof(info.raw))) {
+        return false;
     }
-    if (ReadBlock(file, header + 4, info.headerSize - 4, pszPath, result.messages) != 1) {
-        return Failed(std::move(result));
+    if (!reader.Read(header + 4, info.headerSize - 4)) {
+        return false;
     }
     if (info.headerSize == 12) {
         info.coreHeader = true;
@@ -175,82 +191,69 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
         info.yPelsPerMeter = static_cast<int32_t>(U32(header + 28));
         info.colorsUsed = U32(header + 32);
     }
-
-    const bool bTopDown = info.height < 0;
-    const int64_t nRows = bTopDown ? -int64_t{info.height} : info.height;
+    info.topDown = info.height < 0;
+    info.rows = info.topDown ? -int64_t{info.height} : info.height;
     const uint32_t c = info.compression;
-    const bool bRle = c == BI_RLE8 || c == BI_RLE4;
+    info.rle = c == BI_RLE8 || c == BI_RLE4;
     const bool bValid = (c == BI_RGB) || (c == BI_RLE8 && info.bitCount == 8) ||
                         (c == BI_RLE4 && info.bitCount == 4) ||
                         ((c == BI_BITFIELDS || c == BI_ALPHABITFIELDS) &&
                          (info.bitCount == 16 || info.bitCount == 32));
-    if (!bValid || (bRle && bTopDown) ||
-        !IsSupportedSurfaceSize(info.width, nRows, info.bitCount)) {
-        return Failed(std::move(result));
+    if (!bValid || (info.rle && info.topDown) ||
+        !IsSupportedSurfaceSize(info.width, info.rows, info.bitCount)) {
+        return false;
     }
-
-    // Bit-field masks: inside a header of 52 bytes or more, else right after it.
-    uint64_t offset = 14 + uint64_t{info.headerSize};
-    if (c == BI_BITFIELDS || c == BI_ALPHABITFIELDS) {
-        info.hasMasks = true;
-        if (info.headerSize >= 52) {
-            for (int k = 0; k < 3; ++k) {
-                info.masks[k] = U32(header + 40 + 4 * k);
-            }
-        } else {
-            const size_t nMaskBytes = c == BI_ALPHABITFIELDS ? 16 : 12;
-            uint8_t masks[16];
-            if (ReadBlock(file, masks, nMaskBytes, pszPath, result.messages) != 1) {
-                return Failed(std::move(result));
-            }
-            for (int k = 0; k < 3; ++k) {
-                info.masks[k] = U32(masks + 4 * k);
-            }
-            offset += nMaskBytes;
+    info.pixelOffset = 14 + uint64_t{info.headerSize};
+    if (c != BI_BITFIELDS && c != BI_ALPHABITFIELDS) {
+        return true;
+    }
+    info.hasMasks = true;
+    const uint8_t* masks = header + 40;
+    uint8_t following[16];
+    if (info.headerSize < 52) {
+        const size_t nMaskBytes = c == BI_ALPHABITFIELDS ? 16 : 12;
+        if (!reader.Read(following, nMaskBytes)) {
+            return false;
         }
+        masks = following;
+        info.pixelOffset += nMaskBytes;
     }
+    for (int k = 0; k < 3; ++k) {
+        info.masks[k] = U32(masks + 4 * k);
+    }
+    return true;
+}
 
-    // The palette: as many entries as the header says are used, at most the depth's full set.
-    const uint32_t nFullPalette = info.bitCount <= 8 ? (1u << info.bitCount) : 0;
-    const uint32_t nEntries =
-        info.colorsUsed > 0 && info.colorsUsed < nFullPalette ? info.colorsUsed : nFullPalette;
-    const uint32_t nEntrySize = info.coreHeader ? 3 : 4;
-    std::vector<uint8_t> palette(static_cast<size_t>(nEntries) * nEntrySize);
-    if (!palette.empty() &&
-        ReadBlock(file, palette.data(), palette.size(), pszPath, result.messages) != 1) {
-        return Failed(std::move(result));
+// The palette: as many entries as the header says are used, at most the depth's full set, of
+// 3 bytes (12-byte header) or 4.
+bool ReadColorTable(BmpReader& reader, BmpInfo& info, std::vector<uint8_t>& palette) {
+    info.fullPalette = info.bitCount <= 8 ? (1u << info.bitCount) : 0;
+    info.paletteEntries = info.colorsUsed > 0 && info.colorsUsed < info.fullPalette
+                              ? info.colorsUsed
+                              : info.fullPalette;
+    palette.resize(static_cast<size_t>(info.paletteEntries) * (info.coreHeader ? 3 : 4));
+    if (!palette.empty() && !reader.Read(palette.data(), palette.size())) {
+        return false;
     }
-    offset += palette.size();
+    info.pixelOffset += palette.size();
+    return true;
+}
 
-    // The classic layout is read where counting puts the rows; other layouts where the file
-    // header says they are, when that is a sensible place.
-    const bool bClassic = info.headerSize == 40 && c == BI_RGB && !bTopDown &&
-                          (info.bitCount > 8 || nEntries == nFullPalette);
-    if (!bClassic && dwPixelOffset >= offset && dwPixelOffset < file.Length()) {
-        offset = dwPixelOffset;
-    }
-
-    // A file that holds fewer rows than its header promises is not loaded; this is known
-    // before any memory is taken for the picture.
-    const uint64_t nImageBytes = static_cast<uint64_t>(DibRowStride(info.width, info.bitCount)) *
-                                 static_cast<uint64_t>(nRows);
-    if (!bRle && offset + nImageBytes > file.Length()) {
-        return Failed(std::move(result));
-    }
-    if (!surface.Create(info.width, static_cast<int>(nRows), info.bitCount)) {
-        return Failed(std::move(result));
-    }
+// The surface's header and colour table from the file's; the classic layout's 40 bytes are
+// taken as they are.
+void DescribeSurface(DibSurface& surface, const BmpInfo& info, bool bClassic,
+                     const std::vector<uint8_t>& palette) {
     BITMAPINFOHEADER& h = surface.Info()->bmiHeader;
     if (bClassic) {
-        // The file's own 40 bytes become the surface's header.
-        std::memcpy(&h, header, sizeof(BITMAPINFOHEADER));
+        std::memcpy(&h, info.raw, sizeof(BITMAPINFOHEADER));
     } else {
         h.biXPelsPerMeter = info.xPelsPerMeter;
         h.biYPelsPerMeter = info.yPelsPerMeter;
-        h.biClrUsed = bRle ? 0 : info.colorsUsed;
+        h.biClrUsed = info.rle ? 0 : info.colorsUsed;
     }
     std::memset(surface.Info()->bmiColors, 0, sizeof(surface.Info()->bmiColors));
-    for (uint32_t k = 0; k < nEntries; ++k) {
+    const size_t nEntrySize = info.coreHeader ? 3 : 4;
+    for (uint32_t k = 0; k < info.paletteEntries; ++k) {
         const uint8_t* p = palette.data() + static_cast<size_t>(k) * nEntrySize;
         surface.Info()->bmiColors[k] = RGBQUAD{p[0], p[1], p[2], 0};
     }
@@ -258,33 +261,72 @@ LoadedPicture LoadBmpFile(const char* pszPath) {
         h.biCompression = BI_BITFIELDS;
         std::memcpy(surface.Info()->bmiColors, info.masks, sizeof(info.masks));
     }
+}
 
-    if (!file.Seek(offset)) {
-        return Failed(std::move(result));
+// The rows, as they lie (turned bottom-up) or decompressed.
+bool ReadPixelData(BmpReader& reader, DibSurface& surface, const BmpInfo& info) {
+    if (!reader.file.Seek(info.pixelOffset)) {
+        return false;
     }
     const size_t nImage = static_cast<size_t>(surface.GetImageSize());
-    if (!bRle) {
-        if (ReadBlock(file, surface.Bits(), nImage, pszPath, result.messages) != 1) {
-            return Failed(std::move(result));
+    if (!info.rle) {
+        if (!reader.Read(surface.Bits(), nImage)) {
+            return false;
         }
-        if (bTopDown) {
+        if (info.topDown) {
             surface.FlipRows();
         }
-        return result;
+        return true;
     }
-
     // Compressed rows: the rest of the file, within what a picture of this size could need.
-    const uint64_t nAvailable = file.Length() - std::min<uint64_t>(offset, file.Length());
+    const uint64_t nLength = reader.file.Length();
+    const uint64_t nAvailable = nLength - std::min<uint64_t>(info.pixelOffset, nLength);
     const size_t nData = static_cast<size_t>(std::min<uint64_t>(
         nAvailable, std::min<uint64_t>(2 * uint64_t{nImage} + 4096, MAX_SURFACE_BYTES)));
     std::vector<uint8_t> data(nData);
-    if (nData > 0 && ReadBlock(file, data.data(), nData, pszPath, result.messages) != 1) {
-        return Failed(std::move(result));
+    if (nData > 0 && !reader.Read(data.data(), nData)) {
+        return false;
     }
+    BITMAPINFOHEADER& h = surface.Info()->bmiHeader;
     h.biCompression = BI_RGB;
     h.biSizeImage = static_cast<uint32_t>(nImage);
-    if (!DecodeRle(data.data(), nData, c == BI_RLE4, surface.Bits(), info.width,
-                   static_cast<int>(nRows), static_cast<size_t>(surface.GetRowStride()))) {
+    return DecodeRle(
+        data.data(), nData,
+        RleWriter{surface.Bits(), info.width, static_cast<int>(info.rows),
+                  static_cast<size_t>(surface.GetRowStride()), info.compression == BI_RLE4});
+}
+
+}  // namespace
+
+LoadedPicture LoadBmpFile(const char* pszPath) {
+    LoadedPicture result;
+    BmpReader reader{InputFile(pszPath), pszPath, result.messages};
+    BmpInfo info;
+    std::vector<uint8_t> palette;
+    uint32_t dwPixelOffset = 0;
+    if (!reader.file.IsOpen() || !ReadFileHeader(reader, dwPixelOffset) ||
+        !ReadInfoHeader(reader, info) || !ReadColorTable(reader, info, palette)) {
+        return Failed(std::move(result));
+    }
+    // The classic layout is read where counting puts the rows; other layouts where the file
+    // header says they are, when that is a sensible place.
+    const bool bClassic = info.headerSize == 40 && info.compression == BI_RGB && !info.topDown &&
+                          (info.bitCount > 8 || info.paletteEntries == info.fullPalette);
+    if (!bClassic && dwPixelOffset >= info.pixelOffset && dwPixelOffset < reader.file.Length()) {
+        info.pixelOffset = dwPixelOffset;
+    }
+    // A file that holds fewer rows than its header promises is not loaded; this is known
+    // before any memory is taken for the picture.
+    const uint64_t nImageBytes = static_cast<uint64_t>(DibRowStride(info.width, info.bitCount)) *
+                                 static_cast<uint64_t>(info.rows);
+    if (!info.rle && info.pixelOffset + nImageBytes > reader.file.Length()) {
+        return Failed(std::move(result));
+    }
+    if (!result.surface.Create(info.width, static_cast<int>(info.rows), info.bitCount)) {
+        return Failed(std::move(result));
+    }
+    DescribeSurface(result.surface, info, bClassic, palette);
+    if (!ReadPixelData(reader, result.surface, info)) {
         return Failed(std::move(result));
     }
     return result;
