@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "imaging/PixelRows.h"
@@ -384,6 +385,52 @@ void DeviceContext::FillSolidRect(int left, int top, int right, int bottom, COLO
     FillDeviceRect(clampX(left), clampY(top), clampX(right), clampY(bottom), color);
 }
 
+namespace {
+
+// Which columns of a clipped destination run are drawn, and from which source columns. Columns
+// that fall outside the picture are left undrawn, so no source read can leave the buffer; they
+// can only sit at either end of the run. An unscaled run needs no column map.
+struct ColumnMap {
+    int firstDrawn = -1, lastDrawn = -1;  // within the run
+    int firstCol = 0;                     // the source column of the first drawn one
+    std::vector<int> cols;                // scaled: the source column of each drawn one
+
+    int Count() const { return lastDrawn - firstDrawn + 1; }
+    const int* Scaled() const { return cols.empty() ? nullptr : cols.data(); }
+};
+
+// count destination columns from clipLeft, the rectangle starting at x0 and dw wide, from sw
+// source columns starting at sx of a picture srcWidth wide. Nothing when none is drawn.
+std::optional<ColumnMap> MapColumns(int64_t clipLeft, int count, int64_t x0, int64_t dw, int sx,
+                                    int sw, int srcWidth) {
+    ColumnMap map;
+    if (dw == sw) {
+        const int64_t firstCol = sx + (clipLeft - x0);
+        map.firstDrawn = static_cast<int>(std::max<int64_t>(0, -firstCol));
+        map.lastDrawn = static_cast<int>(std::min<int64_t>(count, srcWidth - firstCol)) - 1;
+        map.firstCol = static_cast<int>(firstCol + map.firstDrawn);
+        return map.firstDrawn <= map.lastDrawn ? std::optional(std::move(map)) : std::nullopt;
+    }
+    std::vector<int> cols(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int64_t di = clipLeft + i - x0;
+        const int64_t col = sx + ((2 * di + 1) * sw) / (2 * dw);
+        cols[static_cast<size_t>(i)] = col >= 0 && col < srcWidth ? static_cast<int>(col) : -1;
+        if (cols[static_cast<size_t>(i)] >= 0) {
+            map.firstDrawn = map.firstDrawn < 0 ? i : map.firstDrawn;
+            map.lastDrawn = i;
+        }
+    }
+    if (map.firstDrawn < 0) {
+        return std::nullopt;
+    }
+    map.cols.assign(cols.begin() + map.firstDrawn, cols.begin() + map.lastDrawn + 1);
+    map.firstCol = map.cols.front();
+    return map;
+}
+
+}  // namespace
+
 int DeviceContext::StretchDIBits(int x, int y, int dw, int dh, int sx, int sy, int sw, int sh,
                                  const uint8_t* bits, const BITMAPINFO& info) {
     SourceFormat src;
@@ -400,63 +447,33 @@ int DeviceContext::StretchDIBits(int x, int y, int dw, int dh, int sx, int sy, i
     if (clipLeft >= clipRight || clipTop >= clipBottom) {
         return 0;
     }
-
-    // Source column for each destination column; columns that fall outside the picture are
-    // left undrawn, so no source read can leave the buffer. They can only sit at either end of
-    // the run. An unscaled run needs no column map.
-    const int count = static_cast<int>(clipRight - clipLeft);
-    const bool identity = dw == sw;
-    std::vector<int> cols;
-    int firstDrawn = -1, lastDrawn = -1;
-    if (identity) {
-        const int64_t firstCol = sx + (clipLeft - x0);
-        firstDrawn = static_cast<int>(std::max<int64_t>(0, -firstCol));
-        lastDrawn = static_cast<int>(std::min<int64_t>(count, src.width - firstCol)) - 1;
-        if (firstDrawn > lastDrawn) {
-            return 0;
-        }
-    } else {
-        cols.resize(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            const int64_t di = clipLeft + i - x0;
-            const int64_t col = sx + ((2 * di + 1) * sw) / (2 * int64_t{dw});
-            cols[static_cast<size_t>(i)] = col >= 0 && col < src.width ? static_cast<int>(col) : -1;
-            if (cols[static_cast<size_t>(i)] >= 0) {
-                if (firstDrawn < 0) {
-                    firstDrawn = i;
-                }
-                lastDrawn = i;
-            }
-        }
-        if (firstDrawn < 0) {
-            return 0;
-        }
+    const std::optional<ColumnMap> map =
+        MapColumns(clipLeft, static_cast<int>(clipRight - clipLeft), x0, dw, sx, sw, src.width);
+    if (!map) {
+        return 0;
     }
-    const int drawnCount = lastDrawn - firstDrawn + 1;
-    const int* pCols = identity ? nullptr : cols.data() + firstDrawn;
-    const int firstCol = identity ? static_cast<int>(sx + (clipLeft - x0) + firstDrawn)
-                                  : cols[static_cast<size_t>(firstDrawn)];
+    const int drawnCount = map->Count();
 
     // Unscaled 24-bit rows, the frame's way to the window and a picture's to the frame, are
     // copied or converted directly; only the other cases go through a row of whole pixels.
-    const bool direct = identity && src.bitCount == 24;
+    const bool direct = map->Scaled() == nullptr && src.bitCount == 24;
     std::vector<uint32_t> line(direct ? 0 : static_cast<size_t>(drawnCount));
     const int bytesPerPixel = m_target.bitCount / 8;
     int rows = 0;
     for (int64_t dy = clipTop; dy < clipBottom; ++dy) {
-        const int64_t di = dy - y0;
-        const int64_t row = sy + ((2 * di + 1) * sh) / (2 * int64_t{dh});
+        const int64_t row = sy + ((2 * (dy - y0) + 1) * sh) / (2 * int64_t{dh});
         if (row < 0 || row >= src.height) {
             continue;
         }
-        uint8_t* dst = m_target.Row(static_cast<int>(dy)) + (clipLeft + firstDrawn) * bytesPerPixel;
+        uint8_t* dst =
+            m_target.Row(static_cast<int>(dy)) + (clipLeft + map->firstDrawn) * bytesPerPixel;
         const uint8_t* srcRow = src.Row(bits, static_cast<int>(row));
         if (direct && m_target.bitCount == 24) {
-            std::memcpy(dst, srcRow + 3 * firstCol, static_cast<size_t>(drawnCount) * 3);
+            std::memcpy(dst, srcRow + 3 * map->firstCol, static_cast<size_t>(drawnCount) * 3);
         } else if (direct) {
-            pixelrows::Bgr24ToBgrx32(srcRow + 3 * firstCol, dst, drawnCount);
+            pixelrows::Bgr24ToBgrx32(srcRow + 3 * map->firstCol, dst, drawnCount);
         } else {
-            src.FetchRow(srcRow, pCols, firstCol, drawnCount, line.data());
+            src.FetchRow(srcRow, map->Scaled(), map->firstCol, drawnCount, line.data());
             StoreRow(line.data(), dst, drawnCount, m_target.bitCount);
         }
         ++rows;
