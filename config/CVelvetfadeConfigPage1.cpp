@@ -115,121 +115,9 @@ void CVelvetfadeConfigPage1::CreateControls() {
     // Every control with its template rectangle; placed at the end, once the widths needed by
     // the texts are known.
     TemplateLayout layout(*this);
-    const bool bJapanese = UiIsJapanese();
-    auto place = [&layout](QWidget* pWidget, int x, int y, int w, int h, bool fitText = false) {
-        layout.Add(pWidget, x, y, w, h, fitText);
-    };
-    auto add = [this](int nId, QWidget* pWidget) { return Register(nId, pWidget); };
-
-    // Group frames first: they lie under the radio buttons that sit on their top edges, whose
-    // texts name them.
-    std::vector<QGroupBox*> frames;
-    for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 126)}) {
-        frames.push_back(new QGroupBox(this));
-        place(frames.back(), r.x(), r.y(), r.width(), r.height());
-    }
-
-    // The four radio buttons form one group; in creation order they are indices 0 to 3.
-    m_pModeGroup = new QButtonGroup(this);
-    struct Radio {
-        int id;
-        const char* text;
-        int x, y, w, wJapanese;
-    } radios[] = {
-        {IDC_SINGLE_COLOR_RADIO, QT_TR_NOOP("&Single Color"), 130, 5, 55, 38},
-        {IDC_GRADATION_RADIO, QT_TR_NOOP("&Gradation"), 14, 45, 80, 71},
-        {IDC_BITMAP_RADIO, QT_TR_NOOP("&Bitmap"), 10, 85, 55, 60},
-        {IDC_RANDOM_RADIO, QT_TR_NOOP("&Random"), 15, 8, 45, 55},
-    };
-    auto makeRadio = [&](const Radio& r) {
-        auto* pRadio = new QRadioButton(tr(r.text), this);
-        pRadio->setAutoFillBackground(true);     // covers the group frame's line it sits on
-        pRadio->setFocusPolicy(Qt::ClickFocus);  // reached by mnemonic, not by Tab
-        place(pRadio, r.x, r.y, bJapanese ? r.wJapanese : r.w, 10, true);
-        const int index = static_cast<int>(m_pModeGroup->buttons().size());
-        m_pModeGroup->addButton(pRadio, index);
-        add(r.id, pRadio);
-    };
-    for (const Radio& r : radios) {
-        makeRadio(r);
-    }
-    for (size_t i = 0; i < frames.size(); ++i) {
-        frames[i]->setAccessibleName(PlainText(m_pModeGroup->button(static_cast<int>(i))->text()));
-    }
-
-    auto makeCheck = [&](int nId, const QString& text, int x, int y, int w) {
-        auto* pCheck = new QCheckBox(text, this);
-        place(pCheck, x, y, w, 10, true);
-        add(nId, pCheck);
-        return pCheck;
-    };
-    auto placeColor = [&](int nId, ColorPickerButton& button, int x, int y, const QString& name) {
-        button.setParent(this);
-        button.setAccessibleName(name);
-        place(&button, x, y, 50, 15);
-        button.show();
-        add(nId, &button);
-    };
-
-    auto* pRandomSingle = makeCheck(IDC_RANDOM_SINGLE, tr("random"), 180, 22, 47);
-    connect(pRandomSingle, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomSingle);
-    placeColor(IDC_SINGLE_COLOR, m_btnSingleColor, 125, 19, tr("Single color"));
-    auto* pRandomGrad1 = makeCheck(IDC_RANDOM_GRAD1, tr("random"), 70, 61, 45);
-    connect(pRandomGrad1, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad1);
-    placeColor(IDC_GRAD_COLOR1, m_btnGradColor1, 15, 59, tr("First color of the gradation"));
-    auto* pRandomGrad2 = makeCheck(IDC_RANDOM_GRAD2, tr("random"), 180, 61, 45);
-    connect(pRandomGrad2, &QCheckBox::clicked, this, &CVelvetfadeConfigPage1::OnRandomGrad2);
-    placeColor(IDC_GRAD_COLOR2, m_btnGradColor2, 125, 58, tr("Second color of the gradation"));
-    // The three boxes read "random" alike: a screen reader tells them apart by these names.
-    pRandomSingle->setAccessibleName(tr("Single color at random"));
-    pRandomGrad1->setAccessibleName(tr("First color of the gradation at random"));
-    pRandomGrad2->setAccessibleName(tr("Second color of the gradation at random"));
-    // Beneath the row of buttons, which a third button fills.
-    makeCheck(IDC_RANDOM_ORDER, tr("Random &Order"), 15, 119, bJapanese ? 57 : 59);
-
-    m_listFiles = new QListWidget(this);
-    m_listFiles->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles
-    m_listFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_listFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_listFiles->setSortingEnabled(false);
-    // Every row one line high: nothing measures the texts of rows out of sight, so a long list
-    // opens at once.
-    m_listFiles->setUniformItemSizes(true);
-    // Icons of the text's height tell folders from files without making the rows taller.
-    const int iconSide = m_listFiles->fontMetrics().height();
-    m_listFiles->setIconSize(QSize(iconSide, iconSide));
-    m_listFiles->setAccessibleName(tr("Pictures"));
-    place(m_listFiles, 15, 133, 215, 74);
-    add(IDC_FILE_LIST, m_listFiles);
-    // The Delete key in the list deletes the selection, as the Delete button does.
-    new QShortcut(QKeySequence(Qt::Key_Delete), m_listFiles, this,
-                  &CVelvetfadeConfigPage1::OnDeleteFiles, Qt::WidgetShortcut);
-
-    auto* pAdd = new QPushButton(tr("&Add..."), this);
-    place(pAdd, 15, 99, 35, 15, true);
-    connect(pAdd, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnAddFiles);
-    add(IDC_ADD, pAdd);
-    auto* pFolder = new QPushButton(tr("&Folder..."), this);
-    pFolder->setToolTip(tr("Add a folder: every picture in it is shown"));
-    pFolder->setAccessibleName(tr("Add a folder"));
-    place(pFolder, 54, 99, 40, 15, true);
-    connect(pFolder, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnAddFolder);
-    add(IDC_ADD_FOLDER, pFolder);
-    auto* pDelete = new QPushButton(tr("&Delete"), this);
-    place(pDelete, 98, 99, 35, 15, true);
-    connect(pDelete, &QPushButton::clicked, this, &CVelvetfadeConfigPage1::OnDeleteFiles);
-    add(IDC_DELETE, pDelete);
-
-    m_pPlacement = new QComboBox(this);
-    m_pPlacement->setEditable(false);
-    for (const char* text : {QT_TR_NOOP("Random position"), QT_TR_NOOP("Centered"),
-                             QT_TR_NOOP("Tiled"), QT_TR_NOOP("Enlarged to the screen")}) {
-        m_pPlacement->addItem(tr(text));
-    }
-    m_pPlacement->setAccessibleName(tr("Placement of a picture"));
-    // The template's height includes the drop-down list; the closed box is one line high.
-    place(m_pPlacement, 160, 101, 70, 12, true);
-    add(IDC_PLACEMENT, m_pPlacement);
+    CreateModeControls(layout);
+    CreateColorControls(layout);
+    CreatePictureControls(layout);
 
     // Tab order as in the template; the radio buttons are reached by their mnemonics.
     const int tabOrder[] = {IDC_RANDOM_SINGLE, IDC_SINGLE_COLOR, IDC_RANDOM_GRAD1, IDC_GRAD_COLOR1,
@@ -248,6 +136,129 @@ void CVelvetfadeConfigPage1::CreateControls() {
     setMinimumSize(du.X(239), du.Y(214));
     // The radio buttons sitting on the group frames take the page's background.
     CentreControls(*this);
+}
+
+void CVelvetfadeConfigPage1::CreateModeControls(TemplateLayout& layout) {
+    const bool bJapanese = UiIsJapanese();
+    // Group frames first: they lie under the radio buttons that sit on their top edges, whose
+    // texts name them.
+    std::vector<QGroupBox*> frames;
+    for (const QRect& r : {QRect(115, 5, 120, 35), QRect(5, 45, 230, 35), QRect(5, 85, 230, 126)}) {
+        frames.push_back(new QGroupBox(this));
+        layout.Add(frames.back(), r.x(), r.y(), r.width(), r.height());
+    }
+    // The four radio buttons form one group; in creation order they are indices 0 to 3.
+    m_pModeGroup = new QButtonGroup(this);
+    const struct {
+        int id;
+        const char* text;
+        int x, y, w, wJapanese;
+    } radios[] = {
+        {IDC_SINGLE_COLOR_RADIO, QT_TR_NOOP("&Single Color"), 130, 5, 55, 38},
+        {IDC_GRADATION_RADIO, QT_TR_NOOP("&Gradation"), 14, 45, 80, 71},
+        {IDC_BITMAP_RADIO, QT_TR_NOOP("&Bitmap"), 10, 85, 55, 60},
+        {IDC_RANDOM_RADIO, QT_TR_NOOP("&Random"), 15, 8, 45, 55},
+    };
+    for (const auto& r : radios) {
+        auto* pRadio = new QRadioButton(tr(r.text), this);
+        pRadio->setAutoFillBackground(true);     // covers the group frame's line it sits on
+        pRadio->setFocusPolicy(Qt::ClickFocus);  // reached by mnemonic, not by Tab
+        layout.Add(pRadio, r.x, r.y, bJapanese ? r.wJapanese : r.w, 10, true);
+        m_pModeGroup->addButton(pRadio, static_cast<int>(m_pModeGroup->buttons().size()));
+        Register(r.id, pRadio);
+    }
+    for (size_t i = 0; i < frames.size(); ++i) {
+        frames[i]->setAccessibleName(PlainText(m_pModeGroup->button(static_cast<int>(i))->text()));
+    }
+}
+
+void CVelvetfadeConfigPage1::CreateColorControls(TemplateLayout& layout) {
+    // Each colour's "random" box, which disables its button, then the button.
+    const struct {
+        int checkId, buttonId;
+        ColorPickerButton& button;
+        void (CVelvetfadeConfigPage1::*onClick)();
+        int checkX, checkY, checkW, buttonX, buttonY;
+        const char* name;
+        const char* randomName;  // the boxes read "random" alike; a screen reader tells them apart
+    } colors[] = {
+        {IDC_RANDOM_SINGLE, IDC_SINGLE_COLOR, m_btnSingleColor,
+         &CVelvetfadeConfigPage1::OnRandomSingle, 180, 22, 47, 125, 19, QT_TR_NOOP("Single color"),
+         QT_TR_NOOP("Single color at random")},
+        {IDC_RANDOM_GRAD1, IDC_GRAD_COLOR1, m_btnGradColor1, &CVelvetfadeConfigPage1::OnRandomGrad1,
+         70, 61, 45, 15, 59, QT_TR_NOOP("First color of the gradation"),
+         QT_TR_NOOP("First color of the gradation at random")},
+        {IDC_RANDOM_GRAD2, IDC_GRAD_COLOR2, m_btnGradColor2, &CVelvetfadeConfigPage1::OnRandomGrad2,
+         180, 61, 45, 125, 58, QT_TR_NOOP("Second color of the gradation"),
+         QT_TR_NOOP("Second color of the gradation at random")},
+    };
+    for (const auto& c : colors) {
+        auto* pCheck = new QCheckBox(tr("random"), this);
+        pCheck->setAccessibleName(tr(c.randomName));
+        layout.Add(pCheck, c.checkX, c.checkY, c.checkW, 10, true);
+        connect(pCheck, &QCheckBox::clicked, this, c.onClick);
+        Register(c.checkId, pCheck);
+        c.button.setParent(this);
+        c.button.setAccessibleName(tr(c.name));
+        layout.Add(&c.button, c.buttonX, c.buttonY, 50, 15);
+        c.button.show();
+        Register(c.buttonId, &c.button);
+    }
+}
+
+void CVelvetfadeConfigPage1::CreatePictureControls(TemplateLayout& layout) {
+    // Beneath the row of buttons, which a third button fills.
+    auto* pOrder = new QCheckBox(tr("Random &Order"), this);
+    layout.Add(pOrder, 15, 119, UiIsJapanese() ? 57 : 59, 10, true);
+    Register(IDC_RANDOM_ORDER, pOrder);
+
+    m_listFiles = new QListWidget(this);
+    m_listFiles->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles
+    m_listFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_listFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_listFiles->setSortingEnabled(false);
+    // Every row one line high: nothing measures the texts of rows out of sight, so a long list
+    // opens at once.
+    m_listFiles->setUniformItemSizes(true);
+    // Icons of the text's height tell folders from files without making the rows taller.
+    const int iconSide = m_listFiles->fontMetrics().height();
+    m_listFiles->setIconSize(QSize(iconSide, iconSide));
+    m_listFiles->setAccessibleName(tr("Pictures"));
+    layout.Add(m_listFiles, 15, 133, 215, 74);
+    Register(IDC_FILE_LIST, m_listFiles);
+    // The Delete key in the list deletes the selection, as the Delete button does.
+    new QShortcut(QKeySequence(Qt::Key_Delete), m_listFiles, this,
+                  &CVelvetfadeConfigPage1::OnDeleteFiles, Qt::WidgetShortcut);
+
+    const struct {
+        int id;
+        const char* text;
+        int x, w;
+        void (CVelvetfadeConfigPage1::*onClick)();
+    } buttons[] = {
+        {IDC_ADD, QT_TR_NOOP("&Add..."), 15, 35, &CVelvetfadeConfigPage1::OnAddFiles},
+        {IDC_ADD_FOLDER, QT_TR_NOOP("&Folder..."), 54, 40, &CVelvetfadeConfigPage1::OnAddFolder},
+        {IDC_DELETE, QT_TR_NOOP("&Delete"), 98, 35, &CVelvetfadeConfigPage1::OnDeleteFiles},
+    };
+    for (const auto& b : buttons) {
+        auto* pButton = new QPushButton(tr(b.text), this);
+        layout.Add(pButton, b.x, 99, b.w, 15, true);
+        connect(pButton, &QPushButton::clicked, this, b.onClick);
+        Register(b.id, pButton);
+    }
+    Control(IDC_ADD_FOLDER)->setToolTip(tr("Add a folder: every picture in it is shown"));
+    Control(IDC_ADD_FOLDER)->setAccessibleName(tr("Add a folder"));
+
+    m_pPlacement = new QComboBox(this);
+    m_pPlacement->setEditable(false);
+    for (const char* text : {QT_TR_NOOP("Random position"), QT_TR_NOOP("Centered"),
+                             QT_TR_NOOP("Tiled"), QT_TR_NOOP("Enlarged to the screen")}) {
+        m_pPlacement->addItem(tr(text));
+    }
+    m_pPlacement->setAccessibleName(tr("Placement of a picture"));
+    // The template's height includes the drop-down list; the closed box is one line high.
+    layout.Add(m_pPlacement, 160, 101, 70, 12, true);
+    Register(IDC_PLACEMENT, m_pPlacement);
 }
 
 void CVelvetfadeConfigPage1::ApplyEnablingRule(int nCheckId, ColorPickerButton& button) {

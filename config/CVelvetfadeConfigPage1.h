@@ -98,6 +98,12 @@ public:
 
 private:
     void CreateControls();
+    // The radio buttons of the four scenes on their group frames.
+    void CreateModeControls(TemplateLayout& layout);
+    // The colour buttons with their "random" boxes.
+    void CreateColorControls(TemplateLayout& layout);
+    // The picture order, list, buttons and placement.
+    void CreatePictureControls(TemplateLayout& layout);
     void ApplyEnablingRule(int nCheckId, ColorPickerButton& button);
     // Appends entries to the list box, each with a file's or a folder's icon.
     void AddListItems(const QStringList& entries);
