@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
+#include <tuple>
 
 #include "config/DialogUnits.h"
 
@@ -19,20 +20,22 @@ QSlider* CVelvetfadeConfigPage2::Slider(int nId) const {
     return qobject_cast<QSlider*>(Control(nId));
 }
 
+// One setting's row: its group frame, slider, arrows, value and unit.
+struct CVelvetfadeConfigPage2::SliderRow {
+    const char* group;
+    int top;
+    int slider, spin, label;
+    int spinX, sliderH;
+    const char* unit;
+    void (CVelvetfadeConfigPage2::*delta)(int);
+};
+
 bool CVelvetfadeConfigPage2::Create() {
     if (m_bCreated) {
         return true;
     }
     TemplateLayout layout(*this);
-
-    struct Row {
-        const char* group;
-        int top;
-        int slider, spin, label;
-        int spinX, sliderH;
-        const char* unit;
-        void (CVelvetfadeConfigPage2::*delta)(int);
-    } rows[] = {
+    const SliderRow rows[] = {
         {QT_TR_NOOP("&Frame rate"), 5, IDC_FRAME_RATE, IDC_FRAME_RATE_SPIN, IDC_FRAME_RATE_LABEL,
          178, 29, QT_TR_NOOP("fps"), &CVelvetfadeConfigPage2::OnDeltaPosFrameRate},
         {QT_TR_NOOP("&Smoothness of a permeation "), 65, IDC_SMOOTHNESS, IDC_SMOOTHNESS_SPIN,
@@ -41,51 +44,9 @@ bool CVelvetfadeConfigPage2::Create() {
          IDC_INTERVAL_SPIN, IDC_INTERVAL_LABEL, 178, 30, QT_TR_NOOP("sec"),
          &CVelvetfadeConfigPage2::OnDeltaPosInterval},
     };
-    for (const Row& row : rows) {
-        auto* pGroup = new LabelGroupBox(tr(row.group), this);
-        layout.Add(pGroup, 5, row.top, 230, 50);
-
-        auto* pSlider = new QSlider(Qt::Horizontal, this);
-        pSlider->setRange(0, 100);  // until Create() sets the real ranges, after the first exchange
-        pSlider->setTickPosition(QSlider::TicksBothSides);
-        pSlider->setAccessibleName(PlainText(pGroup->title()));
-        Register(row.slider, pSlider);
-        layout.Add(pSlider, 15, row.top + 13, 160, row.sliderH);
-        connect(pSlider, &QSlider::valueChanged, this, &CVelvetfadeConfigPage2::OnHScroll);
-
-        // The spin: a left and a right arrow side by side.
-        auto* pSpin = new QWidget(this);
-        auto* pLeft = new QToolButton(pSpin);
-        pLeft->setArrowType(Qt::LeftArrow);
-        pLeft->setObjectName(QStringLiteral("left"));
-        auto* pRight = new QToolButton(pSpin);
-        pRight->setArrowType(Qt::RightArrow);
-        pRight->setObjectName(QStringLiteral("right"));
-        pSpin->setAccessibleName(PlainText(pGroup->title()));
-        pLeft->setAccessibleName(tr("Less"));
-        pRight->setAccessibleName(tr("More"));
-        // Like the template's spin control, the arrows are no Tab stops of their own.
-        for (QToolButton* pArrow : {pLeft, pRight}) {
-            pArrow->setAutoRepeat(true);
-            pArrow->setFocusPolicy(Qt::NoFocus);
-        }
-        const auto delta = row.delta;
-        connect(pLeft, &QToolButton::clicked, this, [this, delta] { (this->*delta)(+1); });
-        connect(pRight, &QToolButton::clicked, this, [this, delta] { (this->*delta)(-1); });
-        Register(row.spin, pSpin);
-        layout.Add(pSpin, row.spinX, row.top + 12, 50, 15);
-
-        auto* pLabel = new QLabel(this);
-        pLabel->setAlignment(Qt::AlignCenter);
-        Register(row.label, pLabel);
-        layout.Add(pLabel, row.spinX, row.top + 29 + (row.top == 65 ? 1 : 0), 27, 13);
-
-        if (row.unit != nullptr) {
-            auto* pUnit = new QLabel(tr(row.unit), this);
-            layout.Add(pUnit, 209, row.top + 32, 20, 10, true);
-        }
+    for (const SliderRow& row : rows) {
+        CreateRow(layout, row);
     }
-
     const DialogUnits& du = layout.Apply();
     // The two arrows of each spin split it in half.
     for (int nId : {IDC_FRAME_RATE_SPIN, IDC_SMOOTHNESS_SPIN, IDC_INTERVAL_SPIN}) {
@@ -113,6 +74,49 @@ bool CVelvetfadeConfigPage2::Create() {
     Slider(IDC_INTERVAL)->setTickInterval(5);
     ShowMembersInLabels();
     return true;
+}
+
+void CVelvetfadeConfigPage2::CreateRow(TemplateLayout& layout, const SliderRow& row) {
+    auto* pGroup = new LabelGroupBox(tr(row.group), this);
+    layout.Add(pGroup, 5, row.top, 230, 50);
+
+    auto* pSlider = new QSlider(Qt::Horizontal, this);
+    pSlider->setRange(0, 100);  // until Create() sets the real ranges, after the first exchange
+    pSlider->setTickPosition(QSlider::TicksBothSides);
+    pSlider->setAccessibleName(PlainText(pGroup->title()));
+    Register(row.slider, pSlider);
+    layout.Add(pSlider, 15, row.top + 13, 160, row.sliderH);
+    connect(pSlider, &QSlider::valueChanged, this, &CVelvetfadeConfigPage2::OnHScroll);
+
+    // The spin: a left and a right arrow side by side.
+    auto* pSpin = new QWidget(this);
+    pSpin->setAccessibleName(PlainText(pGroup->title()));
+    const auto delta = row.delta;
+    for (const auto& [arrow, name, text, nDelta] :
+         {std::tuple{Qt::LeftArrow, "left", QT_TR_NOOP("Less"), +1},
+          std::tuple{Qt::RightArrow, "right", QT_TR_NOOP("More"), -1}}) {
+        auto* pArrow = new QToolButton(pSpin);
+        pArrow->setArrowType(arrow);
+        pArrow->setObjectName(QLatin1String(name));
+        pArrow->setAccessibleName(tr(text));
+        // Like the template's spin control, the arrows are no Tab stops of their own.
+        pArrow->setAutoRepeat(true);
+        pArrow->setFocusPolicy(Qt::NoFocus);
+        connect(pArrow, &QToolButton::clicked, this,
+                [this, delta, n = nDelta] { (this->*delta)(n); });
+    }
+    Register(row.spin, pSpin);
+    layout.Add(pSpin, row.spinX, row.top + 12, 50, 15);
+
+    auto* pLabel = new QLabel(this);
+    pLabel->setAlignment(Qt::AlignCenter);
+    Register(row.label, pLabel);
+    layout.Add(pLabel, row.spinX, row.top + 29 + (row.top == 65 ? 1 : 0), 27, 13);
+
+    if (row.unit != nullptr) {
+        auto* pUnit = new QLabel(tr(row.unit), this);
+        layout.Add(pUnit, 209, row.top + 32, 20, 10, true);
+    }
 }
 
 void CVelvetfadeConfigPage2::DoDataExchange(bool bSaveAndValidate) {

@@ -49,6 +49,8 @@ public:
     int m_nInterval = 0;
 
 private:
+    struct SliderRow;
+    void CreateRow(TemplateLayout& layout, const SliderRow& row);
     void DeltaPos(int& nMember, int nDelta);
     void ShowMembersInLabels();
 
