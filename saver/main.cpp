@@ -43,6 +43,55 @@ bool HasQtPlatform(const char* pszName) {
     return !plugins.entryList({QStringLiteral("libq%1*.so").arg(QLatin1String(pszName))}).isEmpty();
 }
 
+// In a Wayland session without an X display: the saver runs on the compositor itself (its exit
+// status), previews and hosts cannot run (1), and the sheet and the window go to Qt's Wayland
+// platform (nothing: the Qt application below takes them).
+std::optional<int> RunOnWayland(int argc, char** argv, const std::vector<const char*>& args) {
+    const int nArgs = static_cast<int>(args.size());
+    switch (SaverApp::RequestedMode(nArgs, args.data(), std::getenv("XSCREENSAVER_WINDOW"))) {
+        case SaverMode::Saver: {
+            // The saver speaks to the compositor itself; Qt only runs the event loop.
+            QCoreApplication app(argc, argv);
+            WaylandSaverShell shell;
+            return Run(app, shell, args);
+        }
+        case SaverMode::Preview:
+        case SaverMode::Host:
+            std::fprintf(stderr,
+                         "Velvetfade: previews and XScreenSaver's windows are X11 windows; "
+                         "they need an X display (DISPLAY is not set).\n");
+            return 1;
+        case SaverMode::Configure:
+        case SaverMode::Window:
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                if (!HasQtPlatform("wayland")) {
+                    std::fprintf(stderr,
+                                 "Velvetfade: the settings and the window need Qt's "
+                                 "Wayland platform (Debian package qt6-wayland).\n");
+                    return 1;
+                }
+                qputenv("QT_QPA_PLATFORM", "wayland");
+            }
+            break;
+    }
+    return std::nullopt;
+}
+
+// Help, the version or a usage error end the program before anything is shown.
+std::optional<int> AnswerWithoutShowing(const std::vector<const char*>& args) {
+    const int nArgs = static_cast<int>(args.size());
+    if (const std::optional<std::string> text = SaverApp::HelpOrVersion(nArgs, args.data())) {
+        std::fputs(text->c_str(), stdout);
+        return 0;
+    }
+    // A mistyped option must not blank the screen: hosts never send one.
+    if (const std::optional<std::string> error = SaverApp::UsageError(nArgs, args.data())) {
+        std::fprintf(stderr, "Velvetfade: %s\n%s", error->c_str(), SaverApp::USAGE);
+        return 2;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,50 +107,15 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         argPtrs.push_back(arg.c_str());
     }
-    const int nArgs = static_cast<int>(argPtrs.size());
-
-    if (const std::optional<std::string> text = SaverApp::HelpOrVersion(nArgs, argPtrs.data())) {
-        std::fputs(text->c_str(), stdout);
-        return 0;
+    if (const std::optional<int> status = AnswerWithoutShowing(argPtrs)) {
+        return *status;
     }
-    // A mistyped option must not blank the screen: hosts never send one.
-    if (const std::optional<std::string> error = SaverApp::UsageError(nArgs, argPtrs.data())) {
-        std::fprintf(stderr, "Velvetfade: %s\n%s", error->c_str(), SaverApp::USAGE);
-        return 2;
-    }
-
-    if (SaverApp::UsesWayland(nArgs, argPtrs.data(), std::getenv("WAYLAND_DISPLAY"),
-                              std::getenv("DISPLAY"))) {
-        switch (
-            SaverApp::RequestedMode(nArgs, argPtrs.data(), std::getenv("XSCREENSAVER_WINDOW"))) {
-            case SaverMode::Saver: {
-                // The saver speaks to the compositor itself; Qt only runs the event loop.
-                QCoreApplication app(argc, argv);
-                WaylandSaverShell shell;
-                return Run(app, shell, argPtrs);
-            }
-            case SaverMode::Preview:
-            case SaverMode::Host:
-                std::fprintf(stderr,
-                             "Velvetfade: previews and XScreenSaver's windows are X11 windows; "
-                             "they need an X display (DISPLAY is not set).\n");
-                return 1;
-            case SaverMode::Configure:
-            case SaverMode::Window:
-                // Qt's own Wayland platform shows the sheet and the window.
-                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-                    if (!HasQtPlatform("wayland")) {
-                        std::fprintf(stderr,
-                                     "Velvetfade: the settings and the window need Qt's "
-                                     "Wayland platform (Debian package qt6-wayland).\n");
-                        return 1;
-                    }
-                    qputenv("QT_QPA_PLATFORM", "wayland");
-                }
-                break;
+    if (SaverApp::UsesWayland(static_cast<int>(argPtrs.size()), argPtrs.data(),
+                              std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"))) {
+        if (const std::optional<int> status = RunOnWayland(argc, argv, argPtrs)) {
+            return *status;
         }
     }
-
     // Host windows, screenshots and the wallpaper are X11 things, so the program is an X11
     // client even in a Wayland session (through XWayland), unless asked otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
