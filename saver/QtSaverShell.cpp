@@ -77,19 +77,13 @@ bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
     for (const auto& pWindow : windows) {
         pWindow->SetStartTick(dwStart);
     }
-    m_frameTimer.setTimerType(Qt::PreciseTimer);
-    m_frameTimer.setInterval(
-        SaverWindow::FramePeriodMs(SettingsView(windows.front()->Settings()).FramesPerSecond()));
-    m_lateness.SetPeriod(static_cast<uint32_t>(m_frameTimer.interval()));
-    QObject::connect(&m_frameTimer, &QTimer::timeout, [this, windows] {
-        m_lateness.OnTick(SteadyTickCount());
+    m_clock.Start(SettingsView(windows.front()->Settings()).FramesPerSecond(), [windows] {
         for (const auto& pWindow : windows) {
             if (pWindow != nullptr) {
                 pWindow->FrameTick();
             }
         }
     });
-    m_frameTimer.start();
     // A monitor that comes or goes changes what there is to cover; whoever plugged it in is
     // there, so the saver ends.
     const auto end = [] { QCoreApplication::exit(0); };

@@ -36,7 +36,7 @@ public:
     // Frames the shows' windows have put on screen so far (0 without one).
     uint64_t FramesPresented() const;
     // The frame timer's latest tick since the last call, in milliseconds after its due time.
-    uint32_t TakeLatestFrameMs() { return m_lateness.TakeWorst(); }
+    uint32_t TakeLatestFrameMs() { return m_clock.TakeLatestLateMs(); }
 
 private:
     // The full-screen saver: a window on every monitor, each with its own show.
@@ -63,7 +63,6 @@ private:
     // Windows that do not delete themselves, and every show's window whoever owns it.
     std::vector<std::unique_ptr<SaverWindow>> m_keptWindows;
     std::vector<QPointer<FadeSaverWindow>> m_windows;
-    QTimer m_frameTimer;  // one for the windows of every monitor
-    FrameLateness m_lateness;
+    FrameClock m_clock;  // one for the windows of every monitor
     QTimer m_hostWatch;
 };

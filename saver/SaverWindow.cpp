@@ -46,11 +46,6 @@ void SaverWindow::ResetMouseReference() {
     g_mouseReference.Reset();
 }
 
-int SaverWindow::FramePeriodMs(uint32_t dwFramesPerSecond) {
-    const uint32_t dwFps = std::max<uint32_t>(dwFramesPerSecond, 1);
-    return static_cast<int>(std::max<uint32_t>(1000 / dwFps, 1));
-}
-
 bool SaverWindow::CreateSaver(ProfileStore& profile, const QString& strName, Placement placement,
                               unsigned long hParent, bool bAutoDelete) {
     LoadSaverSettings(m_settings, profile, m_overrides);
@@ -188,9 +183,8 @@ int SaverWindow::OnCreate() {
     if (m_bPacedFromOutside) {
         return 0;
     }
-    const int nPeriod = FramePeriodMs(SettingsView(m_settings).FramesPerSecond());
-    m_nTimerId = startTimer(nPeriod, Qt::PreciseTimer);
-    return m_nTimerId != 0 ? 0 : -1;
+    m_clock.Start(SettingsView(m_settings).FramesPerSecond(), [this] { FrameTick(); });
+    return 0;
 }
 
 void SaverWindow::EndSaverIf(uint32_t dwMask) {
@@ -221,10 +215,6 @@ void SaverWindow::ForceClose() {
 void SaverWindow::paintEvent(QPaintEvent* /*pEvent*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-}
-
-void SaverWindow::timerEvent(QTimerEvent* /*pEvent*/) {
-    FrameTick();
 }
 
 void SaverWindow::FrameTick() {
@@ -308,10 +298,7 @@ void SaverWindow::closeEvent(QCloseEvent* pEvent) {
     pEvent->accept();
     if (!m_bDestroyed) {
         m_bDestroyed = true;
-        if (m_nTimerId != 0) {
-            killTimer(m_nTimerId);
-            m_nTimerId = 0;
-        }
+        m_clock.Stop();
         emit saverDestroyed();
     }
 }

@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/SettingsView.h"
 #include "app/Tick.h"
+#include "saver/FrameClock.h"
 
 class ProfileStore;
 class QScreen;
@@ -72,16 +73,12 @@ public:
     // Ends the saver regardless of the exit conditions (the host's window went away).
     void ForceClose();
 
-    // Timer period for a frame rate: 1000 / fps ms, with fps 0 taken as 1 and never below 1 ms.
-    static int FramePeriodMs(uint32_t dwFramesPerSecond);
-
     // The reference position of the mouse-move test is shared by the whole process, as the
     // first position seen; tests that create several windows reset it.
     static void ResetMouseReference();
 
     const SettingsStore& Settings() const { return m_settings; }
     uint32_t StartTick() const { return m_dwStartTick; }
-    int FrameTimerId() const { return m_nTimerId; }
 
 signals:
     // The window is gone: the event loop should end.
@@ -97,7 +94,6 @@ protected:
     virtual void OnFrameTimer();
 
     void paintEvent(QPaintEvent* pEvent) override;
-    void timerEvent(QTimerEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -127,7 +123,7 @@ private:
     bool m_bPacedFromOutside = false;
     SettingsOverrides m_overrides;
 
-    int m_nTimerId = 0;
+    FrameClock m_clock;  // unless paced from outside
     bool m_bCloseRequested = false;
     bool m_bEndPending = false;  // decided while a message box was open
     bool m_bDestroyed = false;

@@ -6,7 +6,7 @@
 
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
-#include "saver/SaverWindow.h"
+#include "saver/FrameClock.h"
 
 namespace {
 
@@ -50,24 +50,47 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
         return false;
     }
     LoadSaverSettings(m_settings, m_profile, m_overrides);
-    const SettingsView view(m_settings);
-
     // What is on the outputs now, before anything of ours covers them.
-    const std::vector<WaylandOutput>& outputs = m_pOverlay->Outputs();
+    CaptureOutputs();
+    if (!MakeShows() || !Cover()) {
+        return false;
+    }
+    m_dwStartTick = SteadyTickCount();
+    m_pNotifier =
+        std::make_unique<QSocketNotifier>(m_pOverlay->FileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated,
+                     [this] { OnCompositorEvents(); });
+    // The captured outputs at once; the first step as soon as the event loop runs, so that the
+    // next level comes one period later.
+    for (size_t i = 0; i < m_shows.size(); ++i) {
+        Present(i);
+    }
+    m_pOverlay->Flush();
+    QTimer::singleShot(0, [this] { Advance(); });
+    m_clock.Start(SettingsView(m_settings).FramesPerSecond(), [this] { Advance(); });
+    // Cover's waiting may have read events that the socket will not announce again.
+    OnCompositorEvents();
+    return true;
+}
+
+void WaylandSaverShell::CaptureOutputs() {
     if (!m_pOverlay->CanCapture()) {
         Say("the compositor does not let programs read the screen (wlr-screencopy); the fade "
             "starts from black.");
     }
     std::vector<std::optional<PlatformImage>> captures = m_pOverlay->CaptureOutputs();
-    m_shows.resize(outputs.size());
-    for (size_t i = 0; i < outputs.size(); ++i) {
+    m_shows.resize(m_pOverlay->Outputs().size());
+    for (size_t i = 0; i < m_shows.size(); ++i) {
         if (!captures[i] && m_pOverlay->CanCapture()) {
             Say("output " + std::to_string(i + 1) +
                 " could not be read; its fade starts from black.");
         }
         m_shows[i].desktop = CapturedOutput(std::move(captures[i]));
     }
+}
 
+bool WaylandSaverShell::MakeShows() {
+    const std::vector<WaylandOutput>& outputs = m_pOverlay->Outputs();
     // Pictures keep their size in inches at the first output's scale.
     m_pictures = QtPictureDecoder(96 * outputs.front().scale, 96 * outputs.front().scale);
     ShowServices services;
@@ -87,7 +110,10 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
             return false;
         }
     }
+    return true;
+}
 
+bool WaylandSaverShell::Cover() {
     if (!m_pOverlay->HasLayerShell()) {
         Say("the compositor has no overlay layer (wlr-layer-shell); the saver covers each "
             "output with a full-screen window instead.");
@@ -101,33 +127,12 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     };
-    if (!m_pOverlay->Cover(view.ExitsOn(HIDE_CURSOR), std::move(handlers), strError)) {
+    std::string strError;
+    if (!m_pOverlay->Cover(SettingsView(m_settings).ExitsOn(HIDE_CURSOR), std::move(handlers),
+                           strError)) {
         Say(strError);
         return false;
     }
-    m_dwStartTick = SteadyTickCount();
-
-    m_pNotifier =
-        std::make_unique<QSocketNotifier>(m_pOverlay->FileDescriptor(), QSocketNotifier::Read);
-    QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated,
-                     [this] { OnCompositorEvents(); });
-    // The captured outputs at once; the first step as soon as the event loop runs, so that the
-    // next level comes one period later.
-    for (size_t i = 0; i < m_shows.size(); ++i) {
-        Present(i);
-    }
-    m_pOverlay->Flush();
-    QTimer::singleShot(0, [this] { Advance(); });
-    m_frameTimer.setTimerType(Qt::PreciseTimer);
-    m_frameTimer.setInterval(SaverWindow::FramePeriodMs(view.FramesPerSecond()));
-    m_lateness.SetPeriod(static_cast<uint32_t>(m_frameTimer.interval()));
-    QObject::connect(&m_frameTimer, &QTimer::timeout, [this] {
-        m_lateness.OnTick(SteadyTickCount());
-        Advance();
-    });
-    m_frameTimer.start();
-    // Cover's waiting may have read events that the socket will not announce again.
-    OnCompositorEvents();
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/QtPictureDecoder.h"
 #include "platform/WaylandOverlay.h"
 #include "saver/FadeShow.h"
+#include "saver/FrameClock.h"
 
 // Starts the full-screen saver on a Wayland compositor: a show for every output, each from that
 // output's own contents, on one frame timer; the seat's input ends them all as the settings say.
@@ -35,7 +36,7 @@ public:
     // Frames put on the outputs so far.
     uint64_t FramesPresented() const { return m_nFramesPresented; }
     // The frame timer's latest tick since the last call, in milliseconds after its due time.
-    uint32_t TakeLatestFrameMs() { return m_lateness.TakeWorst(); }
+    uint32_t TakeLatestFrameMs() { return m_clock.TakeLatestLateMs(); }
 
 private:
     struct Show {
@@ -44,6 +45,12 @@ private:
         std::unique_ptr<FadeShow> show;
     };
 
+    // The outputs' contents before anything of ours covers them, each saying what failed.
+    void CaptureOutputs();
+    // A show for each output; false (said) when one cannot be made.
+    bool MakeShows();
+    // Our surfaces over every output, with their input; false (said) when they cannot be.
+    bool Cover();
     // One frame period: every show's step, and its frame shown when it changed.
     void Advance();
     // Puts show i's current frame on its output, now or once a buffer is free.
@@ -61,8 +68,7 @@ private:
     std::unique_ptr<WaylandOverlay> m_pOverlay;
     std::vector<Show> m_shows;
     std::unique_ptr<QSocketNotifier> m_pNotifier;
-    QTimer m_frameTimer;
-    FrameLateness m_lateness;
+    FrameClock m_clock;
     PointerReference m_pointer;
     uint32_t m_dwStartTick = 0;
     bool m_bEnding = false;

@@ -55,7 +55,7 @@ TEST(FramePeriod, FollowsTheFrameRateAndNeverSpins) {
     const uint32_t fps[] = {5, 3, 60, 0, 1001, 0xFFFFFFFF};
     const int periods[] = {200, 333, 16, 1000, 1, 1};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(SaverWindow::FramePeriodMs(fps[i]), periods[i]) << fps[i];
+        EXPECT_EQ(FrameClock::PeriodMs(fps[i]), periods[i]) << fps[i];
     }
 }
 
