@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ExitConditions.h"
 #include "imaging/DeviceContext.h"
 #include "imaging/ImagingPlatform.h"
 
@@ -19,14 +20,9 @@ struct WaylandOutput {
 };
 
 // What the saver hears from the seat.
-enum class WaylandInput {
-    Key,         // any key went down, a modifier on its own included
-    LeftButton,  // a button went down
-    MiddleButton,
-    RightButton,
-    PointerAt,  // the pointer is at (x, y) of the desktop, in logical pixels
-    FocusLost,  // none of our surfaces has the keyboard any more
-};
+// Input as the saver's other windows report it; FocusLost: none of our surfaces has the
+// keyboard any more. Positions are in logical pixels of the desktop.
+using WaylandInput = SaverInput;
 
 // The saver on a Wayland compositor, without Qt: reads every output's contents with the
 // wlr-screencopy protocol, then covers each output with an overlay surface of the wlr-layer-shell

@@ -236,13 +236,13 @@ void SaverWindow::OnFrameTimer() {
 void SaverWindow::mousePressEvent(QMouseEvent* pEvent) {
     switch (pEvent->button()) {
         case Qt::LeftButton:
-            EndSaverIf(EXIT_LEFT_BUTTON);
+            EndSaverIf(ExitBitFor(SaverInput::LeftButton));
             break;
         case Qt::MiddleButton:
-            EndSaverIf(EXIT_MIDDLE_BUTTON);
+            EndSaverIf(ExitBitFor(SaverInput::MiddleButton));
             break;
         case Qt::RightButton:
-            EndSaverIf(EXIT_RIGHT_BUTTON);
+            EndSaverIf(ExitBitFor(SaverInput::RightButton));
             break;
         default:
             break;
@@ -255,7 +255,7 @@ void SaverWindow::mouseMoveEvent(QMouseEvent* pEvent) {
     // window.
     const QPoint pt = pEvent->globalPosition().toPoint();
     if (g_mouseReference.MovedTo(pt.x(), pt.y())) {
-        EndSaverIf(EXIT_MOUSE_MOVE);
+        EndSaverIf(ExitBitFor(SaverInput::PointerAt));
     }
 }
 
@@ -269,7 +269,7 @@ void SaverWindow::keyPressEvent(QKeyEvent* pEvent) {
         return;
     }
     // Every key counts, modifiers such as Alt on their own included.
-    EndSaverIf(EXIT_KEY_DOWN);
+    EndSaverIf(ExitBitFor(SaverInput::Key));
     pEvent->accept();
 }
 
@@ -277,14 +277,14 @@ void SaverWindow::changeEvent(QEvent* pEvent) {
     // Only another application counts: our own message box taking the focus does not.
     if (pEvent->type() == QEvent::ActivationChange && !isActiveWindow() &&
         QApplication::activeWindow() == nullptr) {
-        EndSaverIf(EXIT_OTHER_APP_ACTIVE);
+        EndSaverIf(ExitBitFor(SaverInput::FocusLost));
     }
     QWidget::changeEvent(pEvent);
 }
 
 void SaverWindow::OnApplicationStateChanged(Qt::ApplicationState state) {
     if (state != Qt::ApplicationActive) {
-        EndSaverIf(EXIT_OTHER_APP_ACTIVE);
+        EndSaverIf(ExitBitFor(SaverInput::FocusLost));
     }
 }
 

@@ -163,29 +163,9 @@ void WaylandSaverShell::OnCompositorEvents() {
 }
 
 void WaylandSaverShell::OnInput(WaylandInput input, int x, int y) {
-    switch (input) {
-        case WaylandInput::Key:
-            EndSaverIf(EXIT_KEY_DOWN);
-            break;
-        case WaylandInput::LeftButton:
-            EndSaverIf(EXIT_LEFT_BUTTON);
-            break;
-        case WaylandInput::MiddleButton:
-            EndSaverIf(EXIT_MIDDLE_BUTTON);
-            break;
-        case WaylandInput::RightButton:
-            EndSaverIf(EXIT_RIGHT_BUTTON);
-            break;
-        case WaylandInput::PointerAt:
-            if (m_pointer.MovedTo(x, y)) {
-                EndSaverIf(EXIT_MOUSE_MOVE);
-            }
-            break;
-        case WaylandInput::FocusLost:
-            // Another surface took the keyboard: the nearest thing to another application
-            // becoming active.
-            EndSaverIf(EXIT_OTHER_APP_ACTIVE);
-            break;
+    // A position ends the saver only once it differs from the first one seen.
+    if (input != SaverInput::PointerAt || m_pointer.MovedTo(x, y)) {
+        EndSaverIf(ExitBitFor(input));
     }
 }
 
