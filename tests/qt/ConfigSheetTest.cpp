@@ -134,26 +134,61 @@ TEST(ConfigSheet, OverlongEntriesAreLeftOutAndLongListsStayQuick) {
     EXPECT_EQ(pList->item(50'001)->text(), QStringLiteral("/pictures/99999.jpg"));
 }
 
-// The About picture blends as the stored "MMX" switch says, as the show does; a save that
-// fails is reported.
-TEST(ConfigSheet, TheAboutPictureFollowsTheMmxSwitchAndAFailedSaveIsReported) {
+// Nothing stored yet: every page shows the sheet's defaults, and OK stores what they showed. The
+// About picture blends as the stored "MMX" switch says, as the show does, and fades into the
+// second picture and back, a step a tick; a save that fails is reported.
+TEST(ConfigSheet, NothingStoredShowsAndStoresTheDefaultsAndTheAboutPictureFadesBackAndForth) {
+    std::vector<int> cycle;  // the levels of one period: 0 up to 100 and back down to 0
+    for (int level = 0; level < 201; ++level) {
+        cycle.push_back(std::min(level, 200 - level));
+    }
     for (const uint32_t dwSwitch : {0u, 1u}) {
         MemoryProfileStore profile;
         profile.WriteProfileInt("Technology", "MMX", dwSwitch);
-        profile.SetFailWrites(true);
+        profile.SetFailWrites(dwSwitch == 1);
         fixtures::RecordingSink sink;
         std::vector<bool> used;
-        RunConfigurationMode(profile, sink, [&used](CVelvetfadeConfigDlg& sheet) {
+        std::vector<int> levels;
+        RunConfigurationMode(profile, sink, [&](CVelvetfadeConfigDlg& sheet) {
             sheet.show();
-            sheet.Tabs()->setCurrentIndex(3);
-            for (const auto& pSurface : sheet.m_page4.m_picture.m_surfaces) {
+            for (int i = 0; i < 4; ++i) {
+                sheet.Tabs()->setCurrentIndex(i);
+            }
+            AnimatedPicture& picture = sheet.m_page4.m_picture;
+            for (const auto& pSurface : picture.m_surfaces) {
                 used.push_back(pSurface->UsesMmx());
             }
+            for (int i = 0; i < 2 * 201; ++i, picture.Advance()) {
+                levels.push_back(picture.Level());
+            }
+            const auto look = [&picture](int nPosition) {
+                picture.m_nPosition = nPosition;
+                return picture.grab().toImage();
+            };
+            EXPECT_EQ(look(150), look(50));
+            EXPECT_NE(look(100), look(0));
+            sheet.OnOK();
             return true;
         });
         EXPECT_EQ(used, std::vector<bool>(3, dwSwitch == 1 && ProcessorHasMmx())) << dwSwitch;
-        ASSERT_EQ(sink.messages.size(), 1u);
-        EXPECT_EQ(sink.messages[0].text, "The settings could not be saved.");
+        ASSERT_EQ(levels.size(), 2 * cycle.size());
+        EXPECT_TRUE(std::equal(cycle.begin(), cycle.end(), levels.begin()) &&
+                    std::equal(cycle.begin(), cycle.end(), levels.begin() + 201));
+        if (dwSwitch == 1) {
+            ASSERT_EQ(sink.messages.size(), 1u);
+            EXPECT_EQ(sink.messages[0].text, "The settings could not be saved.");
+            continue;
+        }
+        // Colour black, every exit box, 5 frames a second, 1 % a frame, 10 seconds, random
+        // positions.
+        const uint32_t stored[] = {319, 5, 0, 0, 1, 0, 0, 0, 0, 10};
+        EXPECT_EQ(profile.GetProfileInt("Settings", "Num_DWORD", 0), 10u);
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(profile.GetProfileInt("Settings", "DWORD_" + std::to_string(i), 99),
+                      stored[i])
+                << i;
+        }
+        EXPECT_TRUE(sink.messages.empty());
     }
 }
 
