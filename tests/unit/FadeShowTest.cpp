@@ -159,6 +159,14 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
     }
     EXPECT_EQ(m_random.seeds.front(), m_dwNow);
     EXPECT_EQ(m_random.seeds.back(), m_dwNow + 1);
+
+    // In random order any picture of the list may come next, the last one included.
+    Set(SLOT_RANDOM_FLAGS, RANDOM_ORDER);
+    m_random.values = {ScriptedRandom::TOP, 1};
+    for (int expected : {2, 1}) {
+        ASSERT_TRUE(show.PrepareNextScene());
+        EXPECT_EQ(Get(Scene(), 20, 15), colors[expected]);
+    }
 }
 
 TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
@@ -245,7 +253,8 @@ TEST_F(FadeShowTest, TheWindowShowsTheFrameOnShowAndOnlyFadesChangeIt) {
 
 TEST_F(FadeShowTest, PlacementsAndSurfacesThatCannotBeMade) {
     // A picture, its placement and the random draws; where its top left corner lands on the
-    // 40 x 30 screen and how many times larger it is drawn there (0: not at all).
+    // 40 x 30 screen and how many times larger it is drawn there (0: not at all, -1: tiled from
+    // the screen's corner).
     constexpr uint32_t TOP = ScriptedRandom::TOP;
     const std::tuple<int, int, uint32_t, std::deque<uint32_t>, int, int, int> cases[] = {
         {10, 5, PLACE_CENTER, {}, 15, 12, 1},
@@ -255,6 +264,7 @@ TEST_F(FadeShowTest, PlacementsAndSurfacesThatCannotBeMade) {
         // Centred on a random pixel: the top left one, the bottom right one.
         {11, 7, PLACE_RANDOM_POSITION, {}, -5, -3, 1},
         {11, 7, PLACE_RANDOM_POSITION, {TOP, TOP}, 34, 26, 1},
+        {15, 12, PLACE_TILE, {}, 0, 0, -1},
         {10, 10, 4, {}, 0, 0, 0},  // outside 0-3: the bare captured screen
         {10, 10, 0xFFFFFFFF, {}, 0, 0, 0}};
     for (const auto& [w, h, placement, draws, left, top, scale] : cases) {
@@ -267,11 +277,14 @@ TEST_F(FadeShowTest, PlacementsAndSurfacesThatCannotBeMade) {
         ASSERT_TRUE(m_pShow->PrepareNextScene());
         for (int y = 0; y < 30; ++y) {
             for (int x = 0; x < 40; ++x) {
-                const bool inside = scale > 0 && x >= left && x < left + w * scale && y >= top &&
-                                    y < top + h * scale;
-                ASSERT_EQ(Get(Scene(), x, y),
-                          inside ? testutil::Coded((x - left) / scale, (y - top) / scale)
-                                 : RGB(x, y, 0x40))
+                COLORREF expected = RGB(x, y, 0x40);  // the captured screen
+                if (scale < 0) {
+                    expected = testutil::Coded(x % w, y % h);
+                } else if (scale > 0 && x >= left && x < left + w * scale && y >= top &&
+                           y < top + h * scale) {
+                    expected = testutil::Coded((x - left) / scale, (y - top) / scale);
+                }
+                ASSERT_EQ(Get(Scene(), x, y), expected)
                     << w << "x" << h << ", placement " << placement << ", at " << x << ", " << y;
             }
         }
