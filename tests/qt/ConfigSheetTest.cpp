@@ -6,10 +6,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "Fixtures.h"
 #include "app/MemoryProfileStore.h"
@@ -25,7 +27,7 @@ SettingsStore SheetDefaults() {
     return s;
 }
 
-TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownSlidersClamp) {
+TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownPagesStoreWhatTheyShow) {
     SettingsStore s = SheetDefaults();
     s.SetDWordAt(SLOT_EXIT_CONDITIONS, 0xFFFF00D2);  // left button and movement, other bits noise
     s.SetDWordAt(SLOT_RANDOM_FLAGS, 0xF5);
@@ -49,16 +51,52 @@ TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownSlidersClamp)
     EXPECT_EQ(s.GetStringCount(), 7);
     EXPECT_EQ(s.GetStringAt(2), "kept");
     EXPECT_EQ(s.GetStringAt(6), "/p/b.gif");
-    // Once the Display page has been shown, its sliders' ranges hold.
+    // Shown, the Mode page greys each colour button whose colour is drawn at random, and Add
+    // appends the chosen files to the list. Once the Display page has been shown, its sliders'
+    // ranges hold; an arrow moves its slider by one, and the labels show what the sliders do.
     CVelvetfadeConfigDlg shown;
     shown.LoadFrom(s);
+    CVelvetfadeConfigPage1& mode = shown.m_page1;
+    mode.SetFileDialog([](QWidget*, const QStringList&, const QString&) {
+        return QStringList{"/p/c.png", "/p/a.jpg"};
+    });
     shown.show();
+    const auto enabled = [&mode] {
+        return std::vector<bool>{mode.m_btnSingleColor.isEnabled(),
+                                 mode.m_btnGradColor1.isEnabled(),
+                                 mode.m_btnGradColor2.isEnabled()};
+    };
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false}));
+    for (int nId : {CVelvetfadeConfigPage1::IDC_RANDOM_GRAD1,
+                    CVelvetfadeConfigPage1::IDC_RANDOM_SINGLE, CVelvetfadeConfigPage1::IDC_ADD}) {
+        static_cast<QAbstractButton*>(mode.Control(nId))->click();
+    }
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false}));
+    const QStringList files{"/p/a.jpg", "/p/b.gif", "/p/c.png", "/p/a.jpg"};
+    ASSERT_EQ(mode.m_listFiles->count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(mode.m_listFiles->item(i)->text(), files[i]);
+    }
     shown.Tabs()->setCurrentIndex(1);
+    CVelvetfadeConfigPage2& display = shown.m_page2;
+    display.Control(CVelvetfadeConfigPage2::IDC_INTERVAL_SPIN)
+        ->findChild<QToolButton*>(QStringLiteral("left"))
+        ->click();
+    QStringList labels;
+    for (int nId : {CVelvetfadeConfigPage2::IDC_FRAME_RATE_LABEL,
+                    CVelvetfadeConfigPage2::IDC_SMOOTHNESS_LABEL,
+                    CVelvetfadeConfigPage2::IDC_INTERVAL_LABEL}) {
+        labels << static_cast<QLabel*>(display.Control(nId))->text();
+    }
+    EXPECT_EQ(labels, (QStringList{"1", "20", "9"}));
     shown.OnOK();
     shown.SaveTo(s);
+    EXPECT_EQ(s.GetDWordAt(SLOT_RANDOM_FLAGS), RANDOM_GRADATION_COLOR1 | RANDOM_GRADATION_COLOR2);
     EXPECT_EQ(s.GetDWordAt(SLOT_FRAMES_PER_SECOND), 1u);
     EXPECT_EQ(s.GetDWordAt(SLOT_FADE_STEP), 20u);
-    EXPECT_EQ(s.GetDWordAt(SLOT_INTERVAL_SECONDS), 10u);
+    EXPECT_EQ(s.GetDWordAt(SLOT_INTERVAL_SECONDS), 9u);
+    ASSERT_EQ(s.GetStringCount(), 9);
+    EXPECT_EQ(s.GetStringAt(7), "/p/c.png");
 }
 
 // What a person sees: the sheet centred, every page's controls centred on one face, the About
