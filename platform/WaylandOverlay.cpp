@@ -106,7 +106,7 @@ struct WaylandOverlay::Impl {
         zwlr_screencopy_frame_v1* frame = nullptr;
         uint32_t format = 0, width = 0, height = 0, stride = 0;
         bool offered = false;  // a shared-memory buffer was described
-        bool yInvert = false;
+        uint32_t flags = 0;    // the frame's: y-invert
         bool done = false;
         bool ok = false;
         SharedMemory memory;
@@ -329,11 +329,8 @@ const zwlr_screencopy_frame_v1_listener FRAME_LISTENER = {
                 StartCopy(*output.owner, output);
             }
         },
-    .flags =
-        [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-            static_cast<Output*>(data)->capture.yInvert =
-                (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
-        },
+    .flags = [](void* data, zwlr_screencopy_frame_v1*,
+                uint32_t flags) { static_cast<Output*>(data)->capture.flags = flags; },
     .ready =
         [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {
             static_cast<Output*>(data)->capture.done = true;
@@ -351,25 +348,8 @@ const zwlr_screencopy_frame_v1_listener FRAME_LISTENER = {
 };
 
 PlatformImage ToPlatformImage(const Impl::Capture& capture) {
-    PlatformImage image;
-    image.width = static_cast<int>(capture.width);
-    image.height = static_cast<int>(capture.height);
-    image.pixels.resize(size_t{capture.width} * capture.height);
-    const bool bRedFirst = IsRedFirst(capture.format).value_or(false);
-    for (uint32_t y = 0; y < capture.height; ++y) {
-        const uint32_t srcY = capture.yInvert ? capture.height - 1 - y : y;
-        const uint8_t* pSrc = capture.memory.Bytes() + size_t{srcY} * capture.stride;
-        uint32_t* pDst = image.pixels.data() + size_t{y} * capture.width;
-        for (uint32_t x = 0; x < capture.width; ++x) {
-            uint32_t pixel = 0;
-            std::memcpy(&pixel, pSrc + size_t{x} * 4, 4);
-            if (bRedFirst) {
-                pixel = (pixel & 0x0000FF00u) | ((pixel & 0xFFu) << 16) | ((pixel >> 16) & 0xFFu);
-            }
-            pDst[x] = pixel | 0xFF000000u;  // the X formats leave the top byte undefined
-        }
-    }
-    return image;
+    return CapturedImage(capture.memory.Bytes(), capture.width, capture.height, capture.stride,
+                         capture.format, capture.flags);
 }
 
 // --- surfaces --------------------------------------------------------------------------------
@@ -892,4 +872,28 @@ std::optional<PlatformImage> CapturedOutput::CaptureScreen(int x, int y, int wid
         }
     }
     return part;
+}
+
+PlatformImage CapturedImage(const uint8_t* pBytes, uint32_t width, uint32_t height, uint32_t stride,
+                            uint32_t format, uint32_t flags) {
+    const bool bRedFirst = IsRedFirst(format).value_or(false);
+    const bool bBottomUp = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
+    PlatformImage image;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.pixels.resize(size_t{width} * height);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint32_t srcY = bBottomUp ? height - 1 - y : y;
+        const uint8_t* pSrc = pBytes + size_t{srcY} * stride;
+        uint32_t* pDst = image.pixels.data() + size_t{y} * width;
+        for (uint32_t x = 0; x < width; ++x) {
+            uint32_t pixel = 0;
+            std::memcpy(&pixel, pSrc + size_t{x} * 4, 4);
+            if (bRedFirst) {
+                pixel = (pixel & 0x0000FF00u) | ((pixel & 0xFFu) << 16) | ((pixel >> 16) & 0xFFu);
+            }
+            pDst[x] = pixel | 0xFF000000u;  // the X formats leave the top byte undefined
+        }
+    }
+    return image;
 }

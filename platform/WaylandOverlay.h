@@ -80,6 +80,12 @@ private:
     std::unique_ptr<Impl> m_pImpl;
 };
 
+// A screencopy buffer as an image: rows of `stride` bytes in a 32-bit shared-memory format
+// (red or blue in the lowest byte), the bottom row first when the frame's flags say y-invert;
+// opaque whatever the top byte held.
+PlatformImage CapturedImage(const uint8_t* pBytes, uint32_t width, uint32_t height, uint32_t stride,
+                            uint32_t format, uint32_t flags);
+
 // One output's contents as captured, for its show, from its top left corner; black beyond it,
 // and nothing at all without a capture. There is no wallpaper to read on Wayland.
 class CapturedOutput : public DesktopSource {

@@ -14,6 +14,7 @@ covers_screen() {
     expect_geometry "0 0 $SCREEN_W $SCREEN_H"
     wait_pixel 500 400 ff8000 5
     expect_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)) ff8000
+    [[ $("$X11_TOOL" cursor) == blank ]] || fail "the cursor shows although 256 hides it"
     # A key in the grace time is ignored; after it, Alt alone ends the saver.
     sleep_until 500
     xdotool key a
@@ -70,12 +71,13 @@ middle_button_only() {
 }
 
 mouse_move() {
-    write_settings $((0x110)) 30
+    write_settings $((0x10)) 30
     start_saver /s
     wait_saver_window
     xdotool mousemove 200 200
     sleep 0.1
     xdotool mousemove 210 200
+    [[ $("$X11_TOOL" cursor) == visible* ]] || fail "the cursor is hidden although 256 is clear"
     sleep_until 2000
     xdotool mousemove 200 200
     expect_running "moving back to the first position seen"

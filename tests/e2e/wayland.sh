@@ -86,9 +86,10 @@ one_output_fades_from_its_desktop_and_back() {
 
 key_click_and_move_end_it_after_the_grace_time_only() {
     local input
-    for input in "wtype -s 400 a" "$WAYLAND_POINTER click" "$WAYLAND_POINTER move 30 30"; do
-        # Keys and the left button, or every input, and the cursor hidden.
-        [[ $input == *move* ]] && orange_scene 319 || orange_scene 290
+    # Each input with its own bit alone (key 32, left button 2, movement 16), the cursor hidden.
+    for input in "288 wtype -s 400 a" "258 $WAYLAND_POINTER click" "272 $WAYLAND_POINTER move 30 30"; do
+        orange_scene "${input%% *}"
+        input=${input#* }
         start /s
         sleep 0.3
         $input

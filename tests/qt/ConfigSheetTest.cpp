@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -14,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QTranslator>
 #include <algorithm>
 #include <set>
@@ -32,7 +34,7 @@ SettingsStore SheetDefaults() {
     return s;
 }
 
-TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownSlidersClamp) {
+TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownPagesStoreWhatTheyShow) {
     SettingsStore s = SheetDefaults();
     s.SetDWordAt(SLOT_EXIT_CONDITIONS, 0xFFFF00D2);  // left button and movement, other bits noise
     s.SetDWordAt(SLOT_RANDOM_FLAGS, 0xF5);
@@ -56,16 +58,52 @@ TEST(ConfigSheet, UntouchedValuesGoBackExceptTheRebuiltBitsAndShownSlidersClamp)
     EXPECT_EQ(s.GetStringCount(), 7);
     EXPECT_EQ(s.GetStringAt(2), "kept");
     EXPECT_EQ(s.GetStringAt(6), "/p/b.gif");
-    // Once the Display page has been shown, its sliders' ranges hold.
+    // Shown, the Mode page greys each colour button whose colour is drawn at random, and Add
+    // appends the chosen files to the list. Once the Display page has been shown, its sliders'
+    // ranges hold; an arrow moves its slider by one, and the labels show what the sliders do.
     CVelvetfadeConfigDlg shown;
     shown.LoadFrom(s);
+    CVelvetfadeConfigPage1& mode = shown.m_page1;
+    mode.SetFileDialog([](QWidget*, const QStringList&, const QString&) {
+        return QStringList{"/p/c.png", "/p/a.jpg"};
+    });
     shown.show();
+    const auto enabled = [&mode] {
+        return std::vector<bool>{mode.m_btnSingleColor.isEnabled(),
+                                 mode.m_btnGradColor1.isEnabled(),
+                                 mode.m_btnGradColor2.isEnabled()};
+    };
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false}));
+    for (int nId : {CVelvetfadeConfigPage1::IDC_RANDOM_GRAD1,
+                    CVelvetfadeConfigPage1::IDC_RANDOM_SINGLE, CVelvetfadeConfigPage1::IDC_ADD}) {
+        static_cast<QAbstractButton*>(mode.Control(nId))->click();
+    }
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false}));
+    const QStringList files{"/p/a.jpg", "/p/b.gif", "/p/c.png", "/p/a.jpg"};
+    ASSERT_EQ(mode.m_listFiles->count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(mode.m_listFiles->item(i)->text(), files[i]);
+    }
     shown.Tabs()->setCurrentIndex(1);
+    CVelvetfadeConfigPage2& display = shown.m_page2;
+    display.Control(CVelvetfadeConfigPage2::IDC_INTERVAL_SPIN)
+        ->findChild<QToolButton*>(QStringLiteral("left"))
+        ->click();
+    QStringList labels;
+    for (int nId : {CVelvetfadeConfigPage2::IDC_FRAME_RATE_LABEL,
+                    CVelvetfadeConfigPage2::IDC_SMOOTHNESS_LABEL,
+                    CVelvetfadeConfigPage2::IDC_INTERVAL_LABEL}) {
+        labels << static_cast<QLabel*>(display.Control(nId))->text();
+    }
+    EXPECT_EQ(labels, (QStringList{"1", "20", "9"}));
     shown.OnOK();
     shown.SaveTo(s);
+    EXPECT_EQ(s.GetDWordAt(SLOT_RANDOM_FLAGS), RANDOM_GRADATION_COLOR1 | RANDOM_GRADATION_COLOR2);
     EXPECT_EQ(s.GetDWordAt(SLOT_FRAMES_PER_SECOND), 1u);
     EXPECT_EQ(s.GetDWordAt(SLOT_FADE_STEP), 20u);
-    EXPECT_EQ(s.GetDWordAt(SLOT_INTERVAL_SECONDS), 10u);
+    EXPECT_EQ(s.GetDWordAt(SLOT_INTERVAL_SECONDS), 9u);
+    ASSERT_EQ(s.GetStringCount(), 9);
+    EXPECT_EQ(s.GetStringAt(7), "/p/c.png");
 }
 
 // What a person sees, in English and in Japanese: the sheet centred, every page's controls
@@ -341,26 +379,61 @@ TEST(ConfigSheet, TheDialogsOfferEveryPictureKindAndAddAFolderAsOneEntry) {
     EXPECT_EQ(stored.GetStringAt(FIRST_PICTURE_SLOT + 1), "/p/holiday/");
 }
 
-// The About picture blends as the stored "MMX" switch says, as the show does; a save that
-// fails is reported.
-TEST(ConfigSheet, TheAboutPictureFollowsTheMmxSwitchAndAFailedSaveIsReported) {
+// Nothing stored yet: every page shows the sheet's defaults, and OK stores what they showed. The
+// About picture blends as the stored "MMX" switch says, as the show does, and fades into the
+// second picture and back, a step a tick; a save that fails is reported.
+TEST(ConfigSheet, NothingStoredShowsAndStoresTheDefaultsAndTheAboutPictureFadesBackAndForth) {
+    std::vector<int> cycle;  // the levels of one period: 0 up to 100 and back down to 0
+    for (int level = 0; level < 201; ++level) {
+        cycle.push_back(std::min(level, 200 - level));
+    }
     for (const uint32_t dwSwitch : {0u, 1u}) {
         MemoryProfileStore profile;
         profile.WriteProfileInt("Technology", "MMX", dwSwitch);
-        profile.SetFailWrites(true);
+        profile.SetFailWrites(dwSwitch == 1);
         fixtures::RecordingSink sink;
         std::vector<bool> used;
-        RunConfigurationMode(profile, sink, [&used](CVelvetfadeConfigDlg& sheet) {
+        std::vector<int> levels;
+        RunConfigurationMode(profile, sink, [&](CVelvetfadeConfigDlg& sheet) {
             sheet.show();
-            sheet.Tabs()->setCurrentIndex(3);
-            for (const auto& pSurface : sheet.m_page4.m_picture.m_surfaces) {
+            for (int i = 0; i < 4; ++i) {
+                sheet.Tabs()->setCurrentIndex(i);
+            }
+            AnimatedPicture& picture = sheet.m_page4.m_picture;
+            for (const auto& pSurface : picture.m_surfaces) {
                 used.push_back(pSurface->UsesMmx());
             }
+            for (int i = 0; i < 2 * 201; ++i, picture.Advance()) {
+                levels.push_back(picture.Level());
+            }
+            const auto look = [&picture](int nPosition) {
+                picture.m_nPosition = nPosition;
+                return picture.grab().toImage();
+            };
+            EXPECT_EQ(look(150), look(50));
+            EXPECT_NE(look(100), look(0));
+            sheet.OnOK();
             return true;
         });
         EXPECT_EQ(used, std::vector<bool>(3, dwSwitch == 1 && ProcessorHasMmx())) << dwSwitch;
-        ASSERT_EQ(sink.messages.size(), 1u);
-        EXPECT_EQ(sink.messages[0].text, "The settings could not be saved.");
+        ASSERT_EQ(levels.size(), 2 * cycle.size());
+        EXPECT_TRUE(std::equal(cycle.begin(), cycle.end(), levels.begin()) &&
+                    std::equal(cycle.begin(), cycle.end(), levels.begin() + 201));
+        if (dwSwitch == 1) {
+            ASSERT_EQ(sink.messages.size(), 1u);
+            EXPECT_EQ(sink.messages[0].text, "The settings could not be saved.");
+            continue;
+        }
+        // Colour black, every exit box, 5 frames a second, 1 % a frame, 10 seconds, random
+        // positions.
+        const uint32_t stored[] = {319, 5, 0, 0, 1, 0, 0, 0, 0, 10};
+        EXPECT_EQ(profile.GetProfileInt("Settings", "Num_DWORD", 0), 10u);
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(profile.GetProfileInt("Settings", "DWORD_" + std::to_string(i), 99),
+                      stored[i])
+                << i;
+        }
+        EXPECT_TRUE(sink.messages.empty());
     }
 }
 

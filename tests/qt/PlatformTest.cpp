@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <wayland-client-protocol.h>
+
 #include <QImage>
 
 #include "Fixtures.h"
@@ -14,6 +16,7 @@
 #include "imaging/PictureFile.h"
 #include "platform/IniProfileStore.h"
 #include "platform/QtPictureDecoder.h"
+#include "platform/WaylandOverlay.h"
 
 namespace {
 
@@ -144,6 +147,34 @@ TEST(ProfileFile, OnlyARegularFileIsReadOrReplacedAndALinkToOneKeepsPointingAtIt
     EXPECT_TRUE(store.ExchangeProfile(fresh, false));
     EXPECT_EQ(ReadText(dir.Path() + "/new/dir/Velvetfade.ini").rfind("[Settings]\nDWORD_0=9\n", 0),
               0u);
+}
+
+// A screen capture as the compositor hands it over: blue or red in the lowest byte, the top byte
+// and the rows' ends undefined, and top-down or, with the y-invert flag, bottom-up. Each gives
+// the screen as it looks.
+TEST(WaylandCapture, EitherByteOrderAndEitherRowOrderGiveTheScreenAsItLooks) {
+    const auto screen = [](uint32_t x, uint32_t y) { return 0x102030u + (x << 16) + (y << 8); };
+    for (const uint32_t format : {WL_SHM_FORMAT_XRGB8888, WL_SHM_FORMAT_XBGR8888}) {
+        for (const uint32_t flags : {0u, 1u}) {  // 1: y-invert
+            const bool bRedFirst = format == WL_SHM_FORMAT_XBGR8888, bBottomUp = flags == 1;
+            std::vector<uint8_t> buffer(2 * 16, 0x5A);  // 3 x 2 pixels in rows of 16 bytes
+            for (uint32_t y = 0; y < 2; ++y) {
+                for (uint32_t x = 0; x < 3; ++x) {
+                    const uint32_t c = screen(x, y);
+                    uint8_t* p = &buffer[(bBottomUp ? 1 - y : y) * 16 + x * 4];
+                    p[0] = static_cast<uint8_t>(bRedFirst ? c >> 16 : c);
+                    p[1] = static_cast<uint8_t>(c >> 8);
+                    p[2] = static_cast<uint8_t>(bRedFirst ? c : c >> 16);
+                }
+            }
+            const PlatformImage image = CapturedImage(buffer.data(), 3, 2, 16, format, flags);
+            ASSERT_EQ(image.width * image.height, 6);
+            for (uint32_t i = 0; i < 6; ++i) {
+                EXPECT_EQ(image.pixels[i] & 0xFFFFFFu, screen(i % 3, i / 3))
+                    << "red first " << bRedFirst << ", bottom-up " << bBottomUp << ", pixel " << i;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
@@ -68,6 +69,28 @@ TEST_F(SaverWindowTest, InputInTheGraceTimeIsDroppedAndAfterItEnds) {
     At(1600);
     EXPECT_TRUE(Ends(Press()));
     EXPECT_FALSE(m_pWindow->isVisible());
+}
+
+// Each button and a key end the saver by their own exit bit, and not by the others'.
+TEST_F(SaverWindowTest, EachButtonAndAKeyAnswerToTheirOwnBitOnly) {
+    const std::pair<Qt::MouseButton, uint32_t> inputs[] = {{Qt::LeftButton, EXIT_LEFT_BUTTON},
+                                                           {Qt::RightButton, EXIT_RIGHT_BUTTON},
+                                                           {Qt::MiddleButton, EXIT_MIDDLE_BUTTON},
+                                                           {Qt::NoButton, EXIT_KEY_DOWN}};
+    constexpr uint32_t ALL =
+        EXIT_LEFT_BUTTON | EXIT_RIGHT_BUTTON | EXIT_MIDDLE_BUTTON | EXIT_KEY_DOWN;
+    for (auto [button, bit] : inputs) {
+        for (const uint32_t dwExit : {bit, ALL & ~bit}) {
+            Create(dwExit);
+            At(2000);
+            const bool bEnded =
+                button == Qt::NoButton
+                    ? Ends(QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier))
+                    : Ends(QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
+                                       button, button, Qt::NoModifier));
+            EXPECT_EQ(bEnded, dwExit == bit) << "bit " << bit << " with " << dwExit;
+        }
+    }
 }
 
 TEST_F(SaverWindowTest, AnotherApplicationEndsItButAnOutsideCloseRequestDoesNot) {

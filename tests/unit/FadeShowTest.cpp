@@ -33,14 +33,17 @@ public:
     }
 };
 
-// Hands out queued values (then the range's lower end), each checked against the range asked.
+// Hands out queued values (TOP: the range's upper end), then the range's lower end, each checked
+// against the range asked.
 class ScriptedRandom : public RandomSource {
 public:
+    static constexpr uint32_t TOP = 0xFFFFFFFF;
     void Seed(uint32_t dwSeed) override { seeds.push_back(dwSeed); }
     uint32_t Uniform(uint32_t lo, uint32_t hi) override {
         ++draws;
-        const uint32_t v = values.empty() ? lo : values.front();
+        uint32_t v = lo;
         if (!values.empty()) {
+            v = values.front() == TOP ? hi : values.front();
             values.pop_front();
         }
         EXPECT_TRUE(v >= lo && v <= hi) << v << " outside " << lo << "-" << hi;
@@ -66,10 +69,10 @@ protected:
 
     void Set(int slot, uint32_t value) { m_settings.SetDWordAt(slot, value); }
 
-    // A plain BMP of one colour appended to the picture list.
-    void AddPicture(int w, int h, COLORREF color) {
+    // A BMP appended to the picture list.
+    void AddPicture(int w, int h, const fixtures::ColorAt& color) {
         const int n = std::max(m_settings.GetStringCount(), FIRST_PICTURE_SLOT);
-        const auto bmp = fixtures::MakeBmp({w, h}, [=](int, int) { return color; });
+        const auto bmp = fixtures::MakeBmp({w, h}, color);
         m_settings.SetStringAt(n, m_dir.Write(std::to_string(n) + ".bmp", bmp));
     }
 
@@ -133,7 +136,7 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
     Set(SLOT_PICTURE_PLACEMENT, PLACE_CENTER);
     const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
     for (COLORREF color : colors) {
-        AddPicture(10, 10, color);
+        AddPicture(10, 10, [color](int, int) { return color; });
     }
     FadeShow& show = MakeShow();
     for (int expected : {0, 1, 2, 0, 1}) {
@@ -158,6 +161,14 @@ TEST_F(FadeShowTest, PicturesInListOrderThenFromTheStart) {
     }
     EXPECT_EQ(m_random.seeds.front(), m_dwNow);
     EXPECT_EQ(m_random.seeds.back(), m_dwNow + 1);
+
+    // In random order any picture of the list may come next, the last one included.
+    Set(SLOT_RANDOM_FLAGS, RANDOM_ORDER);
+    m_random.values = {ScriptedRandom::TOP, 1};
+    for (int expected : {2, 1}) {
+        ASSERT_TRUE(show.PrepareNextScene());
+        EXPECT_EQ(Get(Scene(), 20, 15), colors[expected]);
+    }
 }
 
 // Blocks every decode until the test opens it.
@@ -331,20 +342,43 @@ TEST_F(FadeShowTest, TheWindowShowsTheFrameOnShowAndOnlyFadesChangeIt) {
 }
 
 TEST_F(FadeShowTest, PlacementsAndSurfacesThatCannotBeMade) {
-    const std::tuple<int, int, uint32_t, testutil::Box> cases[] = {
-        {100, 50, PLACE_CENTER, {462, 359, 562, 409}},
-        {1025, 769, PLACE_CENTER, {0, 0, 1024, 768}},
-        {300, 400, PLACE_STRETCH, {224, 0, 800, 768}},
-        {10, 10, 4, {}},  // outside 0-3: the bare captured screen
-        {10, 10, 0xFFFFFFFF, {}}};
-    for (auto [w, h, placement, box] : cases) {
+    // A picture, its placement and the random draws; where its top left corner lands on the
+    // 40 x 30 screen and how many times larger it is drawn there (0: not at all, -1: tiled from
+    // the screen's corner).
+    constexpr uint32_t TOP = ScriptedRandom::TOP;
+    const std::tuple<int, int, uint32_t, std::deque<uint32_t>, int, int, int> cases[] = {
+        {10, 5, PLACE_CENTER, {}, 15, 12, 1},
+        {41, 31, PLACE_CENTER, {}, 0, 0, 1},  // larger than the screen: cut right and below
+        {3, 6, PLACE_STRETCH, {}, 12, 0, 5},  // as high as the screen, centred across it
+        {8, 5, PLACE_STRETCH, {}, 0, 2, 5},   // as wide as the screen, centred down it
+        // Centred on a random pixel: the top left one, the bottom right one.
+        {11, 7, PLACE_RANDOM_POSITION, {}, -5, -3, 1},
+        {11, 7, PLACE_RANDOM_POSITION, {TOP, TOP}, 34, 26, 1},
+        {15, 12, PLACE_TILE, {}, 0, 0, -1},
+        {10, 10, 4, {}, 0, 0, 0},  // outside 0-3: the bare captured screen
+        {10, 10, 0xFFFFFFFF, {}, 0, 0, 0}};
+    for (const auto& [w, h, placement, draws, left, top, scale] : cases) {
         m_settings = SettingsStore();
         Set(SLOT_SCENE_KIND, SCENE_BITMAP);
         Set(SLOT_PICTURE_PLACEMENT, placement);
-        AddPicture(w, h, RGB(255, 0, 255));
-        MakeShow(1024, 768);
-        EXPECT_TRUE(m_pShow->PrepareNextScene());
-        EXPECT_EQ(testutil::BoundingBox(Frame(), RGB(255, 0, 255)), box) << placement;
+        AddPicture(w, h, testutil::Coded);
+        MakeShow();
+        m_random.values = draws;
+        ASSERT_TRUE(m_pShow->PrepareNextScene());
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                COLORREF expected =  // the captured screen
+                    RGB(static_cast<uint8_t>(x), static_cast<uint8_t>(y), 0x40);
+                if (scale < 0) {
+                    expected = testutil::Coded(x % w, y % h);
+                } else if (scale > 0 && x >= left && x < left + w * scale && y >= top &&
+                           y < top + h * scale) {
+                    expected = testutil::Coded((x - left) / scale, (y - top) / scale);
+                }
+                ASSERT_EQ(Get(Scene(), x, y), expected)
+                    << w << "x" << h << ", placement " << placement << ", at " << x << ", " << y;
+            }
+        }
     }
     const auto huge = Show({}, 40000, 40000);
     EXPECT_FALSE(huge->IsReady());

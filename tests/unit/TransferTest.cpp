@@ -38,11 +38,19 @@ TEST(Stretch, NearestNeighbourTakesThePixelUnderEachCentreAndKeepsProportions) {
     const std::vector<int> columns[] = {{0, 0, 1, 1}, {0, 0, 1, 1, 1, 2, 2}, {1, 3, 5}, {5}};
     const int sourceWidths[] = {2, 3, 6, 10};
     for (int i = 0; i < 4; ++i) {
-        const auto dw = static_cast<int>(columns[i].size());
-        DibSurface picture = Surface(sourceWidths[i], 1, Coded), target(dw, 1, 24);
-        picture.StretchDrawTo(*target.MemDC(), 0, 0, dw, 1, false, false);
-        for (int x = 0; x < dw; ++x) {
-            EXPECT_EQ(GetRValue(Get(target, x, 0)), columns[i][x]) << sourceWidths[i] << "->" << dw;
+        const auto n = static_cast<int>(columns[i].size());
+        const int sw = sourceWidths[i];
+        // Across a row, and the same down a column (whose rows are stored bottom-up).
+        for (bool down : {false, true}) {
+            DibSurface picture = down ? Surface(1, sw, Coded) : Surface(sw, 1, Coded);
+            DibSurface target = down ? DibSurface(1, n, 24) : DibSurface(n, 1, 24);
+            picture.StretchDrawTo(*target.MemDC(), 0, 0, target.GetWidth(), target.GetHeight(),
+                                  false, false);
+            for (int k = 0; k < n; ++k) {
+                const COLORREF c = down ? Get(target, 0, k) : Get(target, k, 0);
+                EXPECT_EQ(down ? GetGValue(c) : GetRValue(c), columns[i][k])
+                    << sw << "->" << n << (down ? " down" : " across");
+            }
         }
     }
     // Width, height, keep proportions, centre: where a red picture lands on 1024 x 768.
