@@ -12,8 +12,13 @@ namespace {
 void FadeFrame(benchmark::State& state, BenchSize size) {
     SettingsStore settings;
     StdRandom random;
-    FadeShow show(
+    const std::unique_ptr<FadeShow> pShow = FadeShow::Create(
         settings, ShowServices{}, [] { return 0u; }, random, size.width, size.height);
+    if (!pShow) {
+        state.SkipWithError("the show's surfaces could not be made");
+        return;
+    }
+    FadeShow& show = *pShow;
     for (int role = 0; role < FadeShow::SURFACE_COUNT; ++role) {
         DibSurface& surface = show.Surface(role);
         for (int i = 0; i < surface.GetImageSize(); ++i) {

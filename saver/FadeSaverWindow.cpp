@@ -26,9 +26,11 @@ FadeSaverWindow::FadeSaverWindow(const ShowServices& services, TickSource tick,
       m_screen(screen.isEmpty() ? PrimaryScreen() : screen) {}
 
 bool FadeSaverWindow::OnSettingsLoaded() {
-    m_pShow = std::make_unique<FadeShow>(m_settings, m_services, m_tick, m_random, m_screen.width(),
-                                         m_screen.height(), m_screen.x(), m_screen.y());
-    m_pShow->SetShowIndex(m_nShowIndex);
+    m_pShow = FadeShow::Create(m_settings, m_services, m_tick, m_random, m_screen.width(),
+                               m_screen.height(), m_screen.x(), m_screen.y());
+    if (m_pShow) {
+        m_pShow->SetShowIndex(m_nShowIndex);
+    }
     return true;
 }
 
@@ -36,7 +38,7 @@ FadeSaverWindow::~FadeSaverWindow() = default;
 
 int FadeSaverWindow::OnCreate() {
     // Without its surfaces (too little memory for the screen) the show cannot run at all.
-    if (m_pShow == nullptr || !m_pShow->IsReady()) {
+    if (m_pShow == nullptr) {
         return -1;
     }
     if (SaverWindow::OnCreate() == -1) {

@@ -8,21 +8,33 @@
 #include "imaging/DesktopPictures.h"
 #include "imaging/PictureFile.h"
 
+std::unique_ptr<FadeShow> FadeShow::Create(const SettingsStore& settings,
+                                           const ShowServices& services, TickSource tick,
+                                           RandomSource& random, int nWidth, int nHeight, int nLeft,
+                                           int nTop) {
+    // The frame surface is made only when something reads it (see Surface).
+    auto pCapture = std::make_unique<DibSurface>(nWidth, nHeight, 24);
+    auto pScene = std::make_unique<DibSurface>(nWidth, nHeight, 24);
+    if (!pCapture->HasBits() || !pScene->HasBits()) {
+        return nullptr;
+    }
+    return std::unique_ptr<FadeShow>(new FadeShow(settings, services, std::move(tick), random,
+                                                  std::move(pCapture), std::move(pScene), nLeft,
+                                                  nTop));
+}
+
 FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
-                   RandomSource& random, int nWidth, int nHeight, int nLeft, int nTop)
-    : m_rcScreen{0, 0, nWidth, nHeight},
+                   RandomSource& random, std::unique_ptr<DibSurface> pCapture,
+                   std::unique_ptr<DibSurface> pScene, int nLeft, int nTop)
+    : m_rcScreen{0, 0, pCapture->GetWidth(), pCapture->GetHeight()},
       m_view(settings),
       m_services(services),
       m_tick(std::move(tick)),
       m_random(random) {
-    // The frame surface is made only when something reads it (see Surface).
+    m_surfaces[SURFACE_CAPTURE] = std::move(pCapture);
+    m_surfaces[SURFACE_SCENE] = std::move(pScene);
     for (int nRole : {SURFACE_CAPTURE, SURFACE_SCENE}) {
-        auto& pSurface = m_surfaces[static_cast<size_t>(nRole)];
-        pSurface = std::make_unique<DibSurface>(nWidth, nHeight, 24);
-        pSurface->SetUseMmx(services.bUseMmx);
-    }
-    if (!IsReady()) {
-        return;
+        Own(nRole).SetUseMmx(services.bUseMmx);
     }
     CaptureScreen(Own(SURFACE_CAPTURE), services.desktop, nLeft, nTop);
     PaintDesktopInto(Own(SURFACE_SCENE), services.desktop);
@@ -73,14 +85,7 @@ void FadeShow::TakeFrameAsScene() {
     }
 }
 
-bool FadeShow::IsReady() const {
-    return Own(SURFACE_CAPTURE).HasBits() && Own(SURFACE_SCENE).HasBits();
-}
-
 bool FadeShow::Step() {
-    if (!IsReady()) {
-        return false;
-    }
     m_bStarted = true;
     const int nPhase = m_nPhase;
     switch (m_nPhase) {
@@ -274,7 +279,7 @@ void FadeShow::BuildFrame(int nLevel) {
 }
 
 void FadeShow::RenderFrame(const PixelTarget& target) {
-    if (!IsReady() || !target.IsDrawable()) {
+    if (!target.IsDrawable()) {
         return;
     }
     // The frame on show is always the captured screen mixed into the scene at the shown level
@@ -287,9 +292,6 @@ void FadeShow::RenderFrame(const PixelTarget& target) {
 }
 
 void FadeShow::PresentFrame(DeviceContext& dc, const Rect& rcClient) {
-    if (!IsReady()) {
-        return;
-    }
     // Until the first step the frame surface holds the desktop picture, which the first scene
     // may still need; the frame on show is the captured screen.
     DibSurface& shown = m_bStarted ? Surface(SURFACE_FRAME) : Own(SURFACE_CAPTURE);

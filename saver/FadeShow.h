@@ -70,15 +70,17 @@ public:
     // frame as it stands until the first step). settings (loaded
     // already) is read afresh wherever a value is used; the folders in its picture list are
     // read here, once.
-    FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
-             RandomSource& random, int nWidth, int nHeight, int nLeft = 0, int nTop = 0);
+    // Nothing when the two surfaces cannot be made (too little memory for the screen): then
+    // the show cannot run at all.
+    [[nodiscard]] static std::unique_ptr<FadeShow> Create(const SettingsStore& settings,
+                                                          const ShowServices& services,
+                                                          TickSource tick, RandomSource& random,
+                                                          int nWidth, int nHeight, int nLeft = 0,
+                                                          int nTop = 0);
 
     // One show among several (one a monitor): the nth draws its own random choices and starts
     // n pictures further down the list, so that neighbours differ.
     void SetShowIndex(int nIndex);
-
-    // False when the two surfaces could not be made: the show must not run then.
-    bool IsReady() const;
 
     // One frame period's step of the cycle. True when the frame to show changed.
     bool Step();
@@ -113,6 +115,9 @@ public:
     int m_nPhase = PHASE_PREPARE;
 
 private:
+    FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
+             RandomSource& random, std::unique_ptr<DibSurface> pCapture,
+             std::unique_ptr<DibSurface> pScene, int nLeft, int nTop);
     DibSurface& Own(int nRole) { return *m_surfaces[static_cast<size_t>(nRole)]; }
     const DibSurface& Own(int nRole) const { return *m_surfaces[static_cast<size_t>(nRole)]; }
     // The scene surface for a new scene drawn over all of it.

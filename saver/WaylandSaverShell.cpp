@@ -102,13 +102,13 @@ bool WaylandSaverShell::MakeShows() {
     for (size_t i = 0; i < outputs.size(); ++i) {
         Show& show = m_shows[i];
         services.desktop = &show.desktop;
-        show.show = std::make_unique<FadeShow>(m_settings, services, SteadyTickCount, show.random,
-                                               outputs[i].width, outputs[i].height);
-        show.show->SetShowIndex(static_cast<int>(i));
-        if (!show.show->IsReady()) {
+        show.show = FadeShow::Create(m_settings, services, SteadyTickCount, show.random,
+                                     outputs[i].width, outputs[i].height);
+        if (!show.show) {
             Say("there is not enough memory for the show.");
             return false;
         }
+        show.show->SetShowIndex(static_cast<int>(i));
     }
     return true;
 }
