@@ -1,7 +1,9 @@
 // The cross-fade against the memory-bandwidth floor and against what cairo (pixman) and Qt
 // programs use for the same job. Run: build/release/bench/velvetfade_bench
 #include <benchmark/benchmark.h>
+
 #include <pixman.h>
+#include <QApplication>
 
 #include <QImage>
 #include <QPainter>
@@ -129,6 +131,11 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The sheet's benchmarks need widgets, on a platform that shows nothing.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
     RegisterAll();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

