@@ -14,15 +14,16 @@ public:
                                    uint32_t nDefault) = 0;
     virtual std::string GetProfileString(const std::string& section, const std::string& entry,
                                          const std::string& strDefault) = 0;
-    virtual bool WriteProfileInt(const std::string& section, const std::string& entry,
-                                 uint32_t nValue) = 0;
-    virtual bool WriteProfileString(const std::string& section, const std::string& entry,
-                                    const std::string& strValue) = 0;
+    [[nodiscard]] virtual bool WriteProfileInt(const std::string& section, const std::string& entry,
+                                               uint32_t nValue) = 0;
+    [[nodiscard]] virtual bool WriteProfileString(const std::string& section,
+                                                  const std::string& entry,
+                                                  const std::string& strValue) = 0;
     // Whether the entry is stored at all, whatever its value.
     virtual bool HasProfileEntry(const std::string& section, const std::string& entry) = 0;
 
     // Makes the writes so far durable. False when they could not be stored.
-    virtual bool Flush() { return true; }
+    [[nodiscard]] virtual bool Flush() { return true; }
 };
 
 // Reads a stored integer the way the profile store does: optional surrounding blanks, an

@@ -12,13 +12,14 @@ public:
     // Creates and shows the saver window. hParent 0 means full-screen; otherwise the window
     // fills the client area of the window hParent names. bAutoDelete: the window object is
     // deleted once its window is gone. False when no window could be made.
-    virtual bool CreateSaverWindow(const char* pszName, long hParent, bool bAutoDelete) = 0;
+    [[nodiscard]] virtual bool CreateSaverWindow(const char* pszName, long hParent,
+                                                 bool bAutoDelete) = 0;
     // Runs the show inside a screen-saver host's window until the program is ended: no input
     // ends it and the host's cursor stays. hHost 0 stands for the root window, where the show
     // lies beneath every other window. False when no window could be made.
-    virtual bool CreateHostedWindow(const char* pszName, long hHost) = 0;
+    [[nodiscard]] virtual bool CreateHostedWindow(const char* pszName, long hHost) = 0;
     // Runs the show in an ordinary resizable window that closes like any other.
-    virtual bool CreateOwnWindow(const char* pszName) = 0;
+    [[nodiscard]] virtual bool CreateOwnWindow(const char* pszName) = 0;
     // Runs the configuration sheet modally over the user's settings; saves them on OK.
     virtual void RunConfiguration() = 0;
     // Settings from the command line for the shows of this run, before any window is made; the
@@ -34,7 +35,8 @@ public:
 
     // argv as the program received it; argv[0] is the program itself. pszHostWindow: the value
     // of $XSCREENSAVER_WINDOW, null when it is not set.
-    bool InitInstance(int argc, const char* const* argv, const char* pszHostWindow = nullptr);
+    [[nodiscard]] bool InitInstance(int argc, const char* const* argv,
+                                    const char* pszHostWindow = nullptr);
 
     SaverMode GetMode() const { return m_mode; }
 

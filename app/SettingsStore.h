@@ -30,7 +30,9 @@ public:
     // bLoad true: reads the record from the profile; slots the profile does not hold keep what
     // the caller put there (that is how defaults work). bLoad false: writes the whole record.
     // Returns false only when a save could not be stored.
-    bool ExchangeProfile(ProfileStore& profile, bool bLoad);
+    [[nodiscard]] bool ExchangeProfile(ProfileStore& profile, bool bLoad);
+    // The load, which cannot fail: a slot the profile lacks or holds badly keeps its value.
+    void LoadFrom(ProfileStore& profile) { (void)ExchangeProfile(profile, true); }
     // Whether the profile holds a record at all (either count), however odd its values.
     static bool IsStoredIn(ProfileStore& profile);
 

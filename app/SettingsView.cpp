@@ -24,6 +24,6 @@ void LoadSaverSettings(SettingsStore& store, ProfileStore& profile,
     } else {
         PutSheetDefaults(store);
     }
-    store.ExchangeProfile(profile, true);
+    store.LoadFrom(profile);
     overrides.ApplyTo(store);
 }

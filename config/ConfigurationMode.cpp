@@ -12,7 +12,7 @@ void RunConfigurationMode(ProfileStore& profile, MessageSink& messages,
                           const std::function<bool(CVelvetfadeConfigDlg&)>& runSheet) {
     SettingsStore settings;
     PutSheetDefaults(settings);
-    settings.ExchangeProfile(profile, true);
+    settings.LoadFrom(profile);
 
     CVelvetfadeConfigDlg sheet;
     sheet.LoadFrom(settings);

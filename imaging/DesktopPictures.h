@@ -15,8 +15,8 @@ void CaptureScreen(DibSurface& surface, DesktopSource* pDesktop, int x, int y);
 bool PaintDesktopInto(DibSurface& surface, DesktopSource* pDesktop);
 // Embedded picture nId drawn at the top-left corner over white; with bCreate the surface is
 // first made at the picture's size (24-bit). False when there is no such picture.
-bool LoadBitmapResource(DibSurface& surface, BitmapResources* pResources, unsigned nId,
-                        bool bCreate);
+[[nodiscard]] bool LoadBitmapResource(DibSurface& surface, BitmapResources* pResources,
+                                      unsigned nId, bool bCreate);
 
 // The stored "MMX" switch ("Technology", "MMX"; 1 when missing): the scale-128 mix is used when
 // it is 1 and the processor has MMX. Read once at start.

@@ -36,7 +36,7 @@ bool ProcessorHasMmx() {
 // Construction
 
 DibSurface::DibSurface(int nWidth, int nHeight, int nBitCount) {
-    Create(nWidth, nHeight, nBitCount);
+    (void)Create(nWidth, nHeight, nBitCount);  // HasBits() tells whether it worked
 }
 
 DibSurface::~DibSurface() {

@@ -31,7 +31,7 @@ public:
     // ---- the surface itself
     // Makes a zero-filled bitmap. False for sizes that are not positive, overflow, or exceed
     // MAX_SURFACE_SIDE / MAX_SURFACE_BYTES, for unsupported depths, and when memory runs out.
-    bool Create(int nWidth, int nHeight, int nBitCount);
+    [[nodiscard]] bool Create(int nWidth, int nHeight, int nBitCount);
     void Release();
 
     int GetWidth() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biWidth : 0; }

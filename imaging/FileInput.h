@@ -22,8 +22,8 @@ public:
     // Reads up to n bytes; the count read, or -1 with errno set on a read error.
     long long Read(void* pBuffer, size_t n);
     // Reads exactly n bytes; false on a short read or an error (errno 0 for a short read).
-    bool ReadExactly(void* pBuffer, size_t n);
-    bool Seek(uint64_t offset);
+    [[nodiscard]] bool ReadExactly(void* pBuffer, size_t n);
+    [[nodiscard]] bool Seek(uint64_t offset);
 
     // Hands the descriptor over (to fdopen); the object no longer closes it.
     int Release();

@@ -16,7 +16,7 @@ struct PictureMessage {
     std::string text;
 };
 
-struct LoadedPicture {
+struct [[nodiscard]] LoadedPicture {
     DibSurface surface;  // without pixels when the file could not be loaded
     std::vector<PictureMessage> messages;
 

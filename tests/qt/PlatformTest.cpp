@@ -73,7 +73,7 @@ TEST(ProfileFile, EntriesReadAsTheyStandEarlierQuotedOnesStillLoadAndSavesKeepTh
     IniProfileStore profile(path);
     SettingsStore store;
     PutSaverDefaults(store);
-    store.ExchangeProfile(profile, true);
+    store.LoadFrom(profile);
     // Values of the wrong type give the default.
     EXPECT_EQ(store.GetDWordAt(0), SAVER_DEFAULT_EXIT_CONDITIONS);
     EXPECT_EQ(store.GetDWordAt(1), SAVER_DEFAULT_FRAMES_PER_SECOND);
@@ -97,7 +97,7 @@ TEST(ProfileFile, EntriesReadAsTheyStandEarlierQuotedOnesStillLoadAndSavesKeepTh
     EXPECT_NE(saved.find("\n[Broken\n\n[Technology]\nMMX=0\n"), std::string::npos) << saved;
     IniProfileStore again(path);
     SettingsStore loaded;
-    loaded.ExchangeProfile(again, true);
+    loaded.LoadFrom(again);
     EXPECT_EQ(loaded.GetStringCount(), 11);
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(loaded.GetStringAt(5 + i), odd[i]) << i;
@@ -114,7 +114,7 @@ TEST(ProfileFile, OnlyARegularFileIsReadOrReplacedAndALinkToOneKeepsPointingAtIt
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
     SettingsStore store;
     IniProfileStore viaLink(link);
-    store.ExchangeProfile(viaLink, true);
+    store.LoadFrom(viaLink);
     EXPECT_EQ(store.GetDWordAt(0), 8u);
     store.SetDWordAt(0, 9);
     ASSERT_TRUE(store.ExchangeProfile(viaLink, false));
@@ -135,7 +135,7 @@ TEST(ProfileFile, OnlyARegularFileIsReadOrReplacedAndALinkToOneKeepsPointingAtIt
     for (const std::string& path : {fifo, toFifo, dangling, dir.Path(), real + "/sub/x.ini"}) {
         IniProfileStore profile(path);
         SettingsStore empty;
-        empty.ExchangeProfile(profile, true);
+        empty.LoadFrom(profile);
         EXPECT_EQ(empty.GetDWordCount(), 0) << path;
         EXPECT_FALSE(SettingsStore::IsStoredIn(profile)) << path;
         EXPECT_FALSE(store.ExchangeProfile(profile, false)) << path;

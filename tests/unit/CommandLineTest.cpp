@@ -158,7 +158,7 @@ TEST(CommandLine, SettingsGivenForOneRunReachTheShowsButNotTheSheet) {
     // Nothing given, nothing replaced.
     const char* plain[] = {"velvetfade", "--scene", "pictures", "/s"};
     FakeShell other;
-    SaverApp(other).InitInstance(4, plain, nullptr);
+    EXPECT_TRUE(SaverApp(other).InitInstance(4, plain, nullptr));
     EXPECT_EQ(other.overrides.sceneKind, SCENE_BITMAP);
     EXPECT_FALSE(other.overrides.framesPerSecond || other.overrides.fadeStep ||
                  other.overrides.intervalSeconds);

@@ -54,14 +54,14 @@ TEST(SettingsStore, DamagedCountsNeitherHangNorExhaustMemory) {
         profile.SetRaw(S, "Num_String", count);
         profile.SetRaw(S, "DWORD_0", "77");
         SettingsStore store;
-        store.ExchangeProfile(profile, true);
+        store.LoadFrom(profile);
         EXPECT_EQ(store.GetDWordCount() + store.GetStringCount(), 0) << count;
     }
     MemoryProfileStore profile;
     profile.SetRaw(S, "Num_DWORD", "2147483647");
     profile.SetRaw(S, "Num_String", "2000000000");
     SettingsStore store;
-    store.ExchangeProfile(profile, true);
+    store.LoadFrom(profile);
     EXPECT_EQ(store.GetDWordCount(), SettingsStore::MAX_LOADED_SLOTS);
     EXPECT_EQ(store.GetStringCount(), SettingsStore::MAX_LOADED_SLOTS);
     EXPECT_LE(profile.ReadCount(), 2u * SettingsStore::MAX_LOADED_SLOTS + 2);
@@ -80,7 +80,7 @@ TEST(SettingsStore, SavedValuesComeBackAndAShorterListLeavesOldEntriesOutsideThe
     ASSERT_TRUE(store.ExchangeProfile(profile, false));
     EXPECT_EQ(profile.GetProfileString(S, "String_8", ""), "/home/user/写真/夕日 8");
     SettingsStore loaded;
-    loaded.ExchangeProfile(profile, true);
+    loaded.LoadFrom(profile);
     EXPECT_EQ(loaded.GetDWordCount(), 10);
     EXPECT_EQ(loaded.GetDWordAt(5), 0xFFFFFFFFu);
     EXPECT_EQ(loaded.GetDWordAt(9), 60u);
