@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     page.m_btnGradColor2.SetColor(RGB(0, 255, 255));
     page.m_arrFiles = {QStringLiteral("/home/user/Pictures/sunset.jpg"),
                        QStringLiteral("/home/user/Pictures/harbour.gif"),
-                       QStringLiteral("/home/user/Pictures/tiles.bmp")};
+                       QStringLiteral("/home/user/Pictures/tiles.bmp"),
+                       QStringLiteral("/home/user/Pictures/Holiday 2026/")};
     sheet.m_page2.m_nFrameRate = 30;
     sheet.m_page2.m_nSmoothness = 5;
     sheet.m_page2.m_nInterval = 10;
