@@ -38,8 +38,6 @@ public:
     [[nodiscard]] bool InitInstance(int argc, const char* const* argv,
                                     const char* pszHostWindow = nullptr);
 
-    SaverMode GetMode() const { return m_mode; }
-
     // The mode InitInstance would start for these arguments, without starting anything.
     static SaverMode RequestedMode(int argc, const char* const* argv, const char* pszHostWindow);
     // Whether the program runs on the Wayland compositor rather than an X server: when asked

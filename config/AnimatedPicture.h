@@ -25,7 +25,6 @@ public:
     void SetUseMmx(bool bUseMmx) { m_bUseMmx = bUseMmx; }
     void StartTimer(int nPeriodMs);
     void StopTimer();
-    bool IsTimerRunning() const { return m_nTimerId != 0; }
     void Advance();
     // The level a paint uses: the position, folded back above 100.
     int Level() const { return m_nPosition <= 100 ? m_nPosition : 200 - m_nPosition; }

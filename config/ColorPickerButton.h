@@ -32,7 +32,6 @@ public:
     // The change notification: after each colour the user chooses, an event of type
     // nEventType carrying the two parameters is sent to the target. Unset by default.
     void SetNotifyTarget(QObject* pTarget, int nEventType, quintptr wParam, qintptr lParam);
-    void SetColorDialog(ColorDialog dialog) { m_colorDialog = std::move(dialog); }
 
     // The open popup, while there is one.
     ColorPopup* Popup() const { return m_pPopup; }

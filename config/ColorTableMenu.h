@@ -36,7 +36,6 @@ public:
 
     COLORREF ColorAt(int nIndex) const;
     int CurrentCell() const { return m_nCurrent; }
-    int FirstId() const { return m_nFirstId; }
     // The cell at column k, row r has index 6k + r; the popup places it accordingly.
     QRect CellRect(int nIndex) const;
 

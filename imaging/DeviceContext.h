@@ -83,8 +83,6 @@ public:
         m_viewportX = x;
         m_viewportY = y;
     }
-    int ViewportX() const { return m_viewportX; }
-    int ViewportY() const { return m_viewportY; }
     // Every transfer drops what a reduction leaves out (COLORONCOLOR) whatever the mode, so
     // the mode is not kept; the callers still ask for it, as they would of any device.
     static int SetStretchBltMode(int /*nMode*/) { return COLORONCOLOR; }
@@ -92,7 +90,6 @@ public:
     Pen SelectPen(const Pen& pen);
     Brush SelectBrush(const Brush& brush);
     const Pen& CurrentPen() const { return m_pen; }
-    const Brush& CurrentBrush() const { return m_brush; }
 
     void MoveTo(int x, int y);
     // A line from the current position up to, not including, (x, y), in the pen's colour.

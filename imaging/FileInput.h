@@ -16,7 +16,6 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool IsOpen() const { return m_fd >= 0; }
-    int Fd() const { return m_fd; }
     uint64_t Length() const { return m_length; }
 
     // Reads up to n bytes; the count read, or -1 with errno set on a read error.

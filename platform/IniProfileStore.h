@@ -42,7 +42,6 @@ public:
     bool HasProfileEntry(const std::string& section, const std::string& entry) override;
     bool Flush() override;
 
-    const std::string& FileName() const { return m_strPath; }
 
     // The text of a document and back; public for the tests.
     static std::string EncodeValue(const std::string& strValue);

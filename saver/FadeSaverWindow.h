@@ -30,8 +30,6 @@ public:
 
     // Which of several shows (one a monitor) this one is; before the window is made.
     void SetShowIndex(int nIndex) { m_nShowIndex = nIndex; }
-    // What the window shows when Qt paints it (the path without shared memory).
-    const QImage& PaintedImage() const { return m_paintImage; }
     // Frames put on the window since it was made.
     uint64_t FramesPresented() const { return m_nFramesPresented; }
 

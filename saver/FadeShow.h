@@ -104,8 +104,6 @@ public:
 
     // The frame surface is made, or brought up to date, first.
     DibSurface& Surface(int nRole);
-    // The level of the frame on show (the weight of the scene).
-    int ShownLevel() const { return m_nShownLevel; }
 
     Rect m_rcScreen;
     int m_nLevel = 0;

@@ -17,7 +17,6 @@ public:
     // Calls tick once a period from now on (a running clock starts over).
     void Start(uint32_t dwFramesPerSecond, std::function<void()> tick);
     void Stop() { m_timer.stop(); }
-    bool IsRunning() const { return m_timer.isActive(); }
     // The latest tick since the last call, in milliseconds after its due time.
     uint32_t TakeLatestLateMs() { return m_lateness.TakeWorst(); }
 
