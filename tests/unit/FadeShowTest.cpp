@@ -206,6 +206,20 @@ TEST_F(FadeShowTest, AFolderStandsForItsPicturesInNameOrderReadInTheBackground) 
     fixtures::RecordingSink sink;
     GatedDecoder decoder;
     decoder.picture = PlatformImage{1, 1, {0xFF030000u}};
+    bool bOpened = false;
+    // However the test ends, the gate opens and the show (its reading thread joined) goes
+    // before the decoder does.
+    struct Finally {
+        GatedDecoder& decoder;
+        std::unique_ptr<FadeShow>& pShow;
+        bool& bOpened;
+        ~Finally() {
+            if (!bOpened) {
+                decoder.open.set_value();
+            }
+            pShow.reset();
+        }
+    } finally{decoder, m_pShow, bOpened};
     ShowServices services{.desktop = &m_desktop, .pictures = &decoder, .messages = &sink};
     services.bLoadInBackground = true;
     FadeShow& show = *(m_pShow = Show(services));
@@ -231,6 +245,7 @@ TEST_F(FadeShowTest, AFolderStandsForItsPicturesInNameOrderReadInTheBackground) 
             ASSERT_EQ(show.m_nLevel, level);
             if (show.m_nPictureIndex == 5 && waits < 3 && ++waits == 3) {
                 decoder.open.set_value();
+                bOpened = true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         } else if (phase == FadeShow::PHASE_PREPARE && show.m_nPhase == FadeShow::PHASE_FADE_IN) {
@@ -246,6 +261,11 @@ TEST_F(FadeShowTest, AFolderStandsForItsPicturesInNameOrderReadInTheBackground) 
                                                              {5, RGB(3, 0, 0)},
                                                              {0, RGB(7, 7, 7)}}));
     EXPECT_TRUE(sink.messages.empty());
+    if (!bOpened) {  // the gated picture never came: let its reading end
+        decoder.open.set_value();
+        bOpened = true;
+    }
+    m_pShow.reset();
     EXPECT_EQ(decoder.decoded.size(), 1u);
 
     // At random over the whole list, folders opened.
