@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -9,15 +8,10 @@
 #include <vector>
 
 #include "app/ExitConditions.h"
-#include "imaging/DeviceContext.h"
 #include "imaging/ImagingPlatform.h"
-
-// A monitor as the compositor describes it. (Where it lies on the desktop, wlroots tells
-// through another protocol only; nothing here needs it.)
-struct WaylandOutput {
-    int width = 0, height = 0;  // its current mode, in pixels
-    int scale = 1;
-};
+#include "platform/FramePresenter.h"
+#include "platform/WaylandCapture.h"
+#include "platform/WaylandOutputs.h"
 
 // What the saver hears from the seat.
 // Input as the saver's other windows report it; FocusLost: none of our surfaces has the
@@ -25,16 +19,15 @@ struct WaylandOutput {
 using WaylandInput = SaverInput;
 
 // The saver on a Wayland compositor, without Qt: reads every output's contents with the
-// wlr-screencopy protocol, then covers each output with an overlay surface of the wlr-layer-shell
-// protocol (a full-screen xdg-shell window where the compositor has no layer shell), shows frames
-// through two shared-memory buffers an output, paced by the compositor's frame callbacks, and
-// reports the seat's input. One object is one connection to the compositor.
+// wlr-screencopy protocol (WaylandCapture), then covers each output with an overlay surface of
+// the wlr-layer-shell protocol (a full-screen xdg-shell window where the compositor has no layer
+// shell; WaylandOutputs), shows frames through two shared-memory buffers an output, paced by the
+// compositor's frame callbacks (WaylandBuffers), and reports the seat's input (WaylandSeat). One
+// object is one connection to the compositor.
 class WaylandOverlay {
 public:
     struct Handlers {
         std::function<void(WaylandInput, int x, int y)> input;
-        // Output i can take a frame again: a buffer came back or the last frame was shown.
-        std::function<void(size_t i)> ready;
         // An output came or went, or the compositor took a surface away.
         std::function<void()> outputsChanged;
     };
@@ -60,11 +53,9 @@ public:
     // compositor offers no way to cover them or did not answer.
     bool Cover(bool bHideCursor, Handlers handlers, std::string& strError);
 
-    // The pixels of a free buffer of output i (32-bit, top-down, the surface's size in pixels),
-    // or a target without bits while the compositor holds both or has not shown the last frame.
-    PixelTarget NextBuffer(size_t i);
-    // Shows what was drawn into the buffer NextBuffer gave.
-    void Present(size_t i);
+    // The frames of output i, once it is covered. A frame also waits while the compositor has
+    // not shown the last one.
+    FramePresenter& Presenter(size_t i);
 
     // The connection's socket, readable when the compositor has sent something.
     int FileDescriptor() const;
@@ -78,23 +69,4 @@ public:
 private:
     explicit WaylandOverlay(std::unique_ptr<Impl> pImpl);
     std::unique_ptr<Impl> m_pImpl;
-};
-
-// A screencopy buffer as an image: rows of `stride` bytes in a 32-bit shared-memory format
-// (red or blue in the lowest byte), the bottom row first when the frame's flags say y-invert;
-// opaque whatever the top byte held.
-PlatformImage CapturedImage(const uint8_t* pBytes, uint32_t width, uint32_t height, uint32_t stride,
-                            uint32_t format, uint32_t flags);
-
-// One output's contents as captured, for its show, from its top left corner; black beyond it,
-// and nothing at all without a capture. There is no wallpaper to read on Wayland.
-class CapturedOutput : public DesktopSource {
-public:
-    explicit CapturedOutput(std::optional<PlatformImage> image = std::nullopt)
-        : m_image(std::move(image)) {}
-    std::optional<PlatformImage> CaptureScreen(int x, int y, int width, int height) override;
-    std::optional<PlatformImage> DesktopPicture(int, int) override { return std::nullopt; }
-
-private:
-    std::optional<PlatformImage> m_image;
 };

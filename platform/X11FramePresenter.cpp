@@ -48,7 +48,6 @@ struct X11FramePresenter::Image {
     int shmId = -1;
     uint8_t* pBits = nullptr;
     xcb_shm_seg_t segment = 0;
-    int nInFlight = 0;  // copies the server has not finished
 };
 
 std::unique_ptr<X11FramePresenter> X11FramePresenter::Create(uint32_t window, int width,
@@ -153,8 +152,8 @@ bool X11FramePresenter::MakeImages() {
             return false;
         }
     }
-    m_nNext = 0;
-    m_nLastShown = -1;
+    m_pair.Reset();
+    m_drawn.reset();
     return true;
 }
 
@@ -184,51 +183,41 @@ int X11FramePresenter::FileDescriptor() const {
 }
 
 PixelTarget X11FramePresenter::NextImage() {
-    PixelTarget target;
-    const Image* pImage = m_images[m_nNext].get();
-    if (pImage == nullptr || pImage->nInFlight > 0) {
-        return target;
+    m_drawn.reset();
+    if (m_images[0] == nullptr) {
+        return {};
     }
-    target.bits = pImage->pBits;
-    target.width = m_width;
-    target.height = m_height;
-    target.stride = m_width * 4;
-    target.bitCount = 32;
-    target.bottomUp = false;
-    return target;
+    m_drawn = m_pair.Take();
+    return m_drawn ? TargetFor(m_images[*m_drawn]->pBits, m_width, m_height) : PixelTarget{};
 }
 
-void X11FramePresenter::ShowImage() {
-    if (m_images[m_nNext] == nullptr) {
+void X11FramePresenter::Present() {
+    if (!m_drawn) {
         return;
     }
-    Put(m_nNext);
-    m_nLastShown = static_cast<int>(m_nNext);
-    m_nNext = 1 - m_nNext;
-    ++m_nShown;
+    Put(*m_drawn);
+    m_pair.Shown(*m_drawn);
+    m_drawn.reset();
 }
 
 void X11FramePresenter::Put(size_t index) {
-    Image& image = *m_images[index];
+    const Image& image = *m_images[index];
     xcb_shm_put_image(m_pConnection, m_child, m_gc, static_cast<uint16_t>(m_width),
                       static_cast<uint16_t>(m_height), 0, 0, static_cast<uint16_t>(m_width),
                       static_cast<uint16_t>(m_height), 0, 0, m_depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 1,
                       image.segment, 0);
-    ++image.nInFlight;
     xcb_flush(m_pConnection);
 }
 
-bool X11FramePresenter::ProcessEvents() {
-    bool bFreed = false;
+void X11FramePresenter::ProcessEvents() {
     bool bExposed = false;
     while (xcb_generic_event_t* pEvent = xcb_poll_for_event(m_pConnection)) {
         const uint8_t type = pEvent->response_type & 0x7F;
         if (type == m_completionEvent) {
             const auto* pDone = reinterpret_cast<const xcb_shm_completion_event_t*>(pEvent);
-            for (auto& pImage : m_images) {
-                if (pImage && pImage->segment == pDone->shmseg && pImage->nInFlight > 0 &&
-                    --pImage->nInFlight == 0) {
-                    bFreed = true;
+            for (size_t i = 0; i < m_images.size(); ++i) {
+                if (m_images[i] && m_images[i]->segment == pDone->shmseg) {
+                    m_pair.Finished(i);
                 }
             }
         } else if (type == XCB_EXPOSE) {
@@ -236,10 +225,14 @@ bool X11FramePresenter::ProcessEvents() {
         }
         std::free(pEvent);
     }
-    if (bExposed && m_nLastShown >= 0) {
-        Put(static_cast<size_t>(m_nLastShown));
+    if (bExposed && m_pair.LastShown() >= 0) {
+        const auto nLast = static_cast<size_t>(m_pair.LastShown());
+        Put(nLast);
+        m_pair.ReadAgain(nLast);
     }
-    return bFreed;
+    if (m_pair.TakeWaitingFrame()) {
+        Ready();
+    }
 }
 
 bool X11FramePresenter::Resize(int width, int height) {

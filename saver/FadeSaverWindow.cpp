@@ -55,6 +55,8 @@ int FadeSaverWindow::OnCreate() {
                                                                  QSocketNotifier::Read);
         connect(m_pPresenterNotifier.get(), &QSocketNotifier::activated, this,
                 &FadeSaverWindow::OnPresenterEvents);
+        // A frame the server had no free image for goes out as soon as one is free.
+        m_pPresenter->OnReady([this] { PresentCurrentFrame(); });
     }
     // The captured screen at once; the first step, which prepares the first scene and shows
     // it at level 0 (the same picture), as soon as the event loop runs, so that the next
@@ -82,16 +84,10 @@ void FadeSaverWindow::Advance() {
 
 void FadeSaverWindow::PresentCurrentFrame() {
     if (m_pPresenter) {
-        const PixelTarget target = m_pPresenter->NextImage();
-        if (target.bits == nullptr) {
-            // The server is still copying both images; the frame follows when one is free.
-            m_bFramePending = true;
-            return;
+        if (m_pPresenter->Show(
+                [this](const PixelTarget& target) { m_pShow->RenderFrame(target); })) {
+            ++m_nFramesPresented;
         }
-        m_bFramePending = false;
-        m_pShow->RenderFrame(target);
-        m_pPresenter->ShowImage();
-        ++m_nFramesPresented;
         return;
     }
     const QSize client = size();
@@ -104,9 +100,7 @@ void FadeSaverWindow::PresentCurrentFrame() {
 }
 
 void FadeSaverWindow::OnPresenterEvents() {
-    if (m_pPresenter->ProcessEvents() && m_bFramePending) {
-        PresentCurrentFrame();
-    }
+    m_pPresenter->ProcessEvents();
 }
 
 QPaintEngine* FadeSaverWindow::paintEngine() const {

@@ -59,6 +59,5 @@ private:
     std::unique_ptr<QSocketNotifier> m_pPresenterNotifier;
     QImage m_paintImage;
     bool m_bStepping = false;
-    bool m_bFramePending = false;  // a frame waits for a free image
     uint64_t m_nFramesPresented = 0;
 };

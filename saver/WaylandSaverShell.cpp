@@ -118,9 +118,12 @@ bool WaylandSaverShell::Cover() {
         Say("the compositor has no overlay layer (wlr-layer-shell); the saver covers each "
             "output with a full-screen window instead.");
     }
+    for (size_t i = 0; i < m_shows.size(); ++i) {
+        // A frame that found no free buffer goes out once the compositor can take it.
+        m_pOverlay->Presenter(i).OnReady([this, i] { Present(i); });
+    }
     WaylandOverlay::Handlers handlers;
     handlers.input = [this](WaylandInput input, int x, int y) { OnInput(input, x, y); };
-    handlers.ready = [this](size_t i) { Present(i); };
     // A monitor that comes or goes changes what there is to cover; whoever plugged it in is
     // there, so the saver ends (queued: the change may be seen before the event loop runs).
     handlers.outputsChanged = [] {
@@ -146,13 +149,11 @@ void WaylandSaverShell::Advance() {
 }
 
 void WaylandSaverShell::Present(size_t i) {
-    const PixelTarget target = m_pOverlay->NextBuffer(i);
-    if (target.bits == nullptr) {
-        return;  // the overlay calls again when a buffer is free
+    FadeShow& show = *m_shows[i].show;
+    if (m_pOverlay->Presenter(i).Show(
+            [&show](const PixelTarget& target) { show.RenderFrame(target); })) {
+        ++m_nFramesPresented;
     }
-    m_shows[i].show->RenderFrame(target);
-    m_pOverlay->Present(i);
-    ++m_nFramesPresented;
 }
 
 void WaylandSaverShell::OnCompositorEvents() {

@@ -151,8 +151,8 @@ TEST(ProfileFile, OnlyARegularFileIsReadOrReplacedAndALinkToOneKeepsPointingAtIt
 
 // A screen capture as the compositor hands it over: blue or red in the lowest byte, the top byte
 // and the rows' ends undefined, and top-down or, with the y-invert flag, bottom-up. Each gives
-// the screen as it looks.
-TEST(WaylandCapture, EitherByteOrderAndEitherRowOrderGiveTheScreenAsItLooks) {
+// the screen as it looks. A show takes its part from the output's corner, black beyond it.
+TEST(WaylandCapture, EitherByteOrderAndEitherRowOrderGiveTheScreenAsItLooksAndShowsTheirPart) {
     const auto screen = [](uint32_t x, uint32_t y) { return 0x102030u + (x << 16) + (y << 8); };
     for (const uint32_t format : {WL_SHM_FORMAT_XRGB8888, WL_SHM_FORMAT_XBGR8888}) {
         for (const uint32_t flags : {0u, 1u}) {  // 1: y-invert
@@ -175,6 +175,11 @@ TEST(WaylandCapture, EitherByteOrderAndEitherRowOrderGiveTheScreenAsItLooks) {
             }
         }
     }
+    const uint32_t B = 0xFF000000u;
+    CapturedOutput output(PlatformImage{3, 2, {1, 2, 3, 4, 5, 6}});
+    EXPECT_EQ(output.CaptureScreen(1, 1, 3, 2)->pixels, (std::vector<uint32_t>{5, 6, B, B, B, B}));
+    EXPECT_EQ(output.CaptureScreen(-1, 0, 2, 2)->pixels, (std::vector<uint32_t>{B, 1, B, 4}));
+    EXPECT_FALSE(CapturedOutput().CaptureScreen(0, 0, 3, 2));
 }
 
 }  // namespace

@@ -1,0 +1,185 @@
+#include "platform/WaylandOutputs.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+#include "imaging/SurfaceLimits.h"
+#include "platform/WaylandProtocols.h"
+
+namespace {
+
+OverlayOutput& OutputOf(void* pData) {
+    return *static_cast<OverlayOutput*>(pData);
+}
+
+int ToInt(uint32_t value) {
+    return static_cast<int>(std::min<uint32_t>(value, INT_MAX));
+}
+
+// --- the output ------------------------------------------------------------------------------
+
+void OnGeometry(void* /*pData*/, wl_output* /*pOutput*/, int32_t /*x*/, int32_t /*y*/,
+                int32_t /*physicalWidth*/, int32_t /*physicalHeight*/, int32_t /*subpixel*/,
+                const char* /*pszMake*/, const char* /*pszModel*/, int32_t /*transform*/) {}
+
+void OnMode(void* pData, wl_output* /*pOutput*/, uint32_t flags, int32_t width, int32_t height,
+            int32_t /*refresh*/) {
+    if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) {
+        OutputOf(pData).info.width = width;
+        OutputOf(pData).info.height = height;
+    }
+}
+
+void OnOutputDone(void* /*pData*/, wl_output* /*pOutput*/) {}
+
+void OnScale(void* pData, wl_output* /*pOutput*/, int32_t factor) {
+    OutputOf(pData).info.scale = std::max(factor, 1);
+}
+
+const wl_output_listener OUTPUT_LISTENER = {
+    .geometry = OnGeometry,
+    .mode = OnMode,
+    .done = OnOutputDone,
+    .scale = OnScale,
+#ifdef WL_OUTPUT_NAME_SINCE_VERSION
+    .name = nullptr,
+    .description = nullptr,
+#endif
+};
+
+// --- a layer surface -------------------------------------------------------------------------
+
+void OnLayerConfigure(void* pData, zwlr_layer_surface_v1* pLayer, uint32_t serial, uint32_t width,
+                      uint32_t height) {
+    zwlr_layer_surface_v1_ack_configure(pLayer, serial);
+    OutputOf(pData).Configured(ToInt(width), ToInt(height));
+}
+
+void OnLayerClosed(void* pData, zwlr_layer_surface_v1* /*pLayer*/) {
+    OutputOf(pData).changed();
+}
+
+const zwlr_layer_surface_v1_listener LAYER_LISTENER = {
+    .configure = OnLayerConfigure,
+    .closed = OnLayerClosed,
+};
+
+// --- a full-screen window --------------------------------------------------------------------
+
+// The toplevel's size comes first, the surface's configure after it.
+void OnToplevelConfigure(void* pData, xdg_toplevel* /*pToplevel*/, int32_t width, int32_t height,
+                         wl_array* /*pStates*/) {
+    OverlayOutput& output = OutputOf(pData);
+    if (!output.configured) {
+        output.width = width;
+        output.height = height;
+    }
+}
+
+// Closing is the saver's decision alone, as with a window manager's close on X11.
+void OnToplevelClose(void* /*pData*/, xdg_toplevel* /*pToplevel*/) {}
+
+const xdg_toplevel_listener TOPLEVEL_LISTENER = {
+    .configure = OnToplevelConfigure,
+    .close = OnToplevelClose,
+#ifdef XDG_TOPLEVEL_CONFIGURE_BOUNDS_SINCE_VERSION
+    .configure_bounds = nullptr,
+#endif
+#ifdef XDG_TOPLEVEL_WM_CAPABILITIES_SINCE_VERSION
+    .wm_capabilities = nullptr,
+#endif
+};
+
+void OnXdgSurfaceConfigure(void* pData, xdg_surface* pSurface, uint32_t serial) {
+    xdg_surface_ack_configure(pSurface, serial);
+    OverlayOutput& output = OutputOf(pData);
+    if (!output.configured) {
+        output.Configured(output.width, output.height);
+    }
+}
+
+const xdg_surface_listener XDG_SURFACE_LISTENER = {.configure = OnXdgSurfaceConfigure};
+
+}  // namespace
+
+void WaylandGlobals::Release() {
+    Destroy(screencopy, zwlr_screencopy_manager_v1_destroy);
+    Destroy(layerShell, zwlr_layer_shell_v1_destroy);
+    Destroy(wmBase, xdg_wm_base_destroy);
+    Destroy(shm, wl_shm_destroy);
+    Destroy(compositor, wl_compositor_destroy);
+}
+
+OverlayOutput::OverlayOutput(wl_output* pOutput, uint32_t nName, std::function<void()> onChanged)
+    : name(nName), output(pOutput), changed(std::move(onChanged)) {
+    wl_output_add_listener(output, &OUTPUT_LISTENER, this);
+}
+
+OverlayOutput::~OverlayOutput() {
+    capture.Release();
+    presenter.Release();
+    Destroy(layer, zwlr_layer_surface_v1_destroy);
+    Destroy(toplevel, xdg_toplevel_destroy);
+    Destroy(xdgSurface, xdg_surface_destroy);
+    Destroy(surface, wl_surface_destroy);
+    wl_output_destroy(output);
+}
+
+bool OverlayOutput::MakeSurface(const WaylandGlobals& globals) {
+    surface = wl_compositor_create_surface(globals.compositor);
+    if (globals.layerShell != nullptr) {
+        layer = zwlr_layer_shell_v1_get_layer_surface(
+            globals.layerShell, surface, output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "velvetfade");
+        zwlr_layer_surface_v1_set_anchor(
+            layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                       ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+        // Over panels and bars too, not beside them.
+        zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(layer, 1);
+        zwlr_layer_surface_v1_add_listener(layer, &LAYER_LISTENER, this);
+    } else if (globals.wmBase != nullptr) {
+        xdgSurface = xdg_wm_base_get_xdg_surface(globals.wmBase, surface);
+        xdg_surface_add_listener(xdgSurface, &XDG_SURFACE_LISTENER, this);
+        toplevel = xdg_surface_get_toplevel(xdgSurface);
+        xdg_toplevel_add_listener(toplevel, &TOPLEVEL_LISTENER, this);
+        xdg_toplevel_set_title(toplevel, "Velvetfade");
+        xdg_toplevel_set_app_id(toplevel, "velvetfade");
+        xdg_toplevel_set_fullscreen(toplevel, output);
+    } else {
+        return false;
+    }
+    wl_surface_commit(surface);
+    return true;
+}
+
+void OverlayOutput::Configured(int nWidth, int nHeight) {
+    if (configured && (nWidth != width || nHeight != height) && nWidth > 0 && nHeight > 0) {
+        changed();  // the output's mode changed under us
+    }
+    if (!configured) {
+        // A size left to us: the output's, in logical pixels.
+        width = nWidth > 0 ? nWidth : info.width / info.scale;
+        height = nHeight > 0 ? nHeight : info.height / info.scale;
+        configured = true;
+    }
+}
+
+bool OverlayOutput::MakeBuffers(const WaylandGlobals& globals) {
+    const int nScale = globals.compositorVersion >= 3 ? info.scale : 1;
+    const int nBufferWidth = width * nScale, nBufferHeight = height * nScale;
+    if (width <= 0 || height <= 0 || !IsSupportedSurfaceSize(nBufferWidth, nBufferHeight, 32) ||
+        !presenter.Make(globals.shm, surface, nBufferWidth, nBufferHeight,
+                        globals.compositorVersion >= 4)) {
+        return false;
+    }
+    if (nScale > 1) {
+        wl_surface_set_buffer_scale(surface, nScale);
+    }
+    // Every pixel is opaque: the compositor need not draw what lies below.
+    wl_region* region = wl_compositor_create_region(globals.compositor);
+    wl_region_add(region, 0, 0, width, height);
+    wl_surface_set_opaque_region(surface, region);
+    wl_region_destroy(region);
+    return true;
+}
