@@ -26,7 +26,8 @@ void FillPattern(uint8_t* p, size_t n, uint8_t seed) {
 }
 
 void BlendSurfaces(benchmark::State& state, Size size, int useMmx) {
-    DibSurface src(size.width, size.height, 24), dst(size.width, size.height, 24);
+    DibSurface src = DibSurface::Make(size.width, size.height, 24).value();
+    DibSurface dst = DibSurface::Make(size.width, size.height, 24).value();
     src.SetUseMmx(useMmx != 0);
     FillPattern(src.Bits(), static_cast<size_t>(src.GetImageSize()), 1);
     FillPattern(dst.Bits(), static_cast<size_t>(dst.GetImageSize()), 2);

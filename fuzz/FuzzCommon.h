@@ -54,7 +54,7 @@ inline void Exercise(DibSurface& surface) {
             sum += surface.Bits()[static_cast<size_t>(row) * stride + i];
         }
     }
-    DibSurface target(64, 48, 24);
+    DibSurface target = DibSurface::Make(64, 48, 24).value();
     surface.DrawTo(*target.MemDC(), 3, 2);
     surface.StretchDrawTo(*target.MemDC(), 0, 0, 64, 48, true, true);
     asm volatile("" : : "r"(sum));

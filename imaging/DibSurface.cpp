@@ -35,8 +35,12 @@ bool ProcessorHasMmx() {
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-DibSurface::DibSurface(int nWidth, int nHeight, int nBitCount) {
-    (void)Create(nWidth, nHeight, nBitCount);  // HasBits() tells whether it worked
+std::optional<DibSurface> DibSurface::Make(int nWidth, int nHeight, int nBitCount) {
+    DibSurface surface;
+    if (!surface.Create(nWidth, nHeight, nBitCount)) {
+        return std::nullopt;
+    }
+    return surface;
 }
 
 DibSurface::~DibSurface() {

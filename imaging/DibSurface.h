@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "imaging/DeviceContext.h"
 #include "imaging/GdiTypes.h"
@@ -16,8 +17,10 @@ bool ProcessorHasMmx();
 // from imaging/DesktopPictures.h.
 class DibSurface {
 public:
+    // Empty: no picture (what a loader gives for a file it could not read).
     DibSurface() = default;
-    DibSurface(int nWidth, int nHeight, int nBitCount);
+    // A zero-filled surface, or nothing when Create would fail.
+    [[nodiscard]] static std::optional<DibSurface> Make(int nWidth, int nHeight, int nBitCount);
     DibSurface(DibSurface&&) noexcept = default;
     DibSurface& operator=(DibSurface&&) noexcept = default;
     DibSurface(const DibSurface&) = delete;

@@ -13,14 +13,15 @@ std::unique_ptr<FadeShow> FadeShow::Create(const SettingsStore& settings,
                                            RandomSource& random, int nWidth, int nHeight, int nLeft,
                                            int nTop) {
     // The frame surface is made only when something reads it (see Surface).
-    auto pCapture = std::make_unique<DibSurface>(nWidth, nHeight, 24);
-    auto pScene = std::make_unique<DibSurface>(nWidth, nHeight, 24);
-    if (!pCapture->HasBits() || !pScene->HasBits()) {
+    std::optional<DibSurface> capture = DibSurface::Make(nWidth, nHeight, 24);
+    std::optional<DibSurface> scene = DibSurface::Make(nWidth, nHeight, 24);
+    if (!capture || !scene) {
         return nullptr;
     }
     return std::unique_ptr<FadeShow>(new FadeShow(settings, services, std::move(tick), random,
-                                                  std::move(pCapture), std::move(pScene), nLeft,
-                                                  nTop));
+                                                  std::make_unique<DibSurface>(std::move(*capture)),
+                                                  std::make_unique<DibSurface>(std::move(*scene)),
+                                                  nLeft, nTop));
 }
 
 FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
@@ -56,7 +57,10 @@ DibSurface& FadeShow::Surface(int nRole) {
     if (nRole == SURFACE_FRAME && !m_bFrameSurfaceCurrent) {
         auto& pFrame = m_surfaces[SURFACE_FRAME];
         if (!pFrame) {
-            pFrame = std::make_unique<DibSurface>(m_rcScreen.right, m_rcScreen.bottom, 24);
+            // Empty when there is no memory for it: then nothing is drawn from it.
+            std::optional<DibSurface> made =
+                DibSurface::Make(m_rcScreen.right, m_rcScreen.bottom, 24);
+            pFrame = std::make_unique<DibSurface>(made ? std::move(*made) : DibSurface());
             pFrame->SetUseMmx(m_services.bUseMmx);
         }
         if (pFrame->HasBits()) {

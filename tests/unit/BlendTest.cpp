@@ -124,7 +124,9 @@ TEST(BlendExactness, ThirtyTwoBitRowsOfAnyLengthAndPlaceWriteTheirPixelsAndNoOth
 // pixels = 21 bytes a row, padded to 24: padding and last pixels are mixed too.
 TEST(BlendOver, EqualsTheFormulaOnEveryByteOfARaggedSurfaceAndLeavesTheBase) {
     for (bool useMmx : {false, true}) {
-        DibSurface src(7, 5, 24), base(7, 5, 24), out(7, 5, 24);
+        DibSurface src = DibSurface::Make(7, 5, 24).value(),
+                   base = DibSurface::Make(7, 5, 24).value(),
+                   out = DibSurface::Make(7, 5, 24).value();
         src.SetUseMmx(useMmx);
         for (int i = 0; i < src.GetImageSize(); ++i) {
             src.Bits()[i] = static_cast<uint8_t>(i * 13);
@@ -141,7 +143,7 @@ TEST(BlendOver, EqualsTheFormulaOnEveryByteOfARaggedSurfaceAndLeavesTheBase) {
                 ASSERT_EQ(base.Bits()[i], b);
             }
         }
-        DibSurface other(7, 6, 24), empty;
+        DibSurface other = DibSurface::Make(7, 6, 24).value(), empty;
         EXPECT_FALSE(src.BlendOver(base, other, 50) || empty.BlendInto(base, 50) ||
                      src.BlendInto(empty, 50));
     }

@@ -294,7 +294,7 @@ TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
     m_random.values = {RGB(0x10, 0x80, 0xFF)};
     show.PrepareNextScene();
     EXPECT_EQ(m_random.draws, 2);
-    DibSurface expected(40, 30, 24);
+    DibSurface expected = DibSurface::Make(40, 30, 24).value();
     expected.FillGradation(RGB(0x10, 0x80, 0xFF), RGB(0xEF, 0x7F, 0x00), GRADATION_TOP_TO_BOTTOM);
     EXPECT_TRUE(FrameIs(expected, 100));
 }

@@ -55,7 +55,7 @@ protected:
         ASSERT_TRUE(loaded.Loaded()) << name;
         ASSERT_EQ(std::pair(loaded.surface.GetWidth(), loaded.surface.GetHeight()),
                   std::pair(w, h));
-        DibSurface shown(w, h, 24);
+        DibSurface shown = DibSurface::Make(w, h, 24).value();
         ASSERT_GT(loaded.surface.DrawTo(*shown.MemDC(), 0, 0), 0) << name;
         for (int i = 0; i < w * h; ++i) {
             const COLORREF got = Get(shown, i % w, i / w), want = color(i % w, i / w);

@@ -12,7 +12,7 @@ using namespace testutil;
 constexpr COLORREF kBackground = RGB(17, 17, 17);
 
 DibSurface Surface(int w, int h, const std::function<COLORREF(int, int)>& color) {
-    DibSurface s(w, h, 24);
+    DibSurface s = DibSurface::Make(w, h, 24).value();
     Fill(s, color);
     return s;
 }
@@ -43,7 +43,8 @@ TEST(Stretch, NearestNeighbourTakesThePixelUnderEachCentreAndKeepsProportions) {
         // Across a row, and the same down a column (whose rows are stored bottom-up).
         for (bool down : {false, true}) {
             DibSurface picture = down ? Surface(1, sw, Coded) : Surface(sw, 1, Coded);
-            DibSurface target = down ? DibSurface(1, n, 24) : DibSurface(n, 1, 24);
+            DibSurface target =
+                (down ? DibSurface::Make(1, n, 24) : DibSurface::Make(n, 1, 24)).value();
             picture.StretchDrawTo(*target.MemDC(), 0, 0, target.GetWidth(), target.GetHeight(),
                                   false, false);
             for (int k = 0; k < n; ++k) {
@@ -58,7 +59,7 @@ TEST(Stretch, NearestNeighbourTakesThePixelUnderEachCentreAndKeepsProportions) {
         {1600, 1200, true, true, {0, 0, 1024, 768}}, {300, 400, true, false, {0, 0, 576, 768}}};
     for (auto [w, h, keep, centre, box] : boxes) {
         DibSurface picture = Surface(w, h, [](int, int) { return RGB(255, 0, 0); });
-        DibSurface target(1024, 768, 24);
+        DibSurface target = DibSurface::Make(1024, 768, 24).value();
         picture.StretchDrawTo(*target.MemDC(), 0, 0, 1024, 768, keep, centre);
         EXPECT_EQ(BoundingBox(target, RGB(255, 0, 0)), box) << w << "x" << h;
     }
@@ -98,7 +99,7 @@ TEST(TileInto, RepeatsFromTheTopLeftCornerAndCutsAtTheEdges) {
 }
 
 TEST(FillGradation, BlackToWhiteOn768RowsInSinglePrecision) {
-    DibSurface s(5, 768, 24);
+    DibSurface s = DibSurface::Make(5, 768, 24).value();
     ASSERT_TRUE(s.FillGradation(RGB(0, 0, 0), RGB(255, 255, 255), GRADATION_TOP_TO_BOTTOM));
     EXPECT_EQ(Get(s, 4, 384), RGB(127, 127, 127));
     EXPECT_EQ(Get(s, 2, 767), RGB(254, 254, 254));
