@@ -297,6 +297,13 @@ TEST_F(FadeShowTest, ColoursFixedRandomAndComplementary) {
     DibSurface expected = DibSurface::Make(40, 30, 24).value();
     expected.FillGradation(RGB(0x10, 0x80, 0xFF), RGB(0xEF, 0x7F, 0x00), GRADATION_TOP_TO_BOTTOM);
     EXPECT_TRUE(FrameIs(expected, 100));
+    // A kind without a scene of its own (pictures, none listed) takes the frame as it stands:
+    // here the gradation with the captured screen mixed in at 40.
+    show.BuildFrame(40);
+    m_pShow->Surface(FadeShow::SURFACE_CAPTURE).BlendInto(expected, 40);
+    Set(SLOT_SCENE_KIND, SCENE_BITMAP);
+    ASSERT_TRUE(show.PrepareNextScene());
+    EXPECT_EQ(std::memcmp(Scene().Bits(), expected.Bits(), Scene().GetImageSize()), 0);
 }
 
 TEST_F(FadeShowTest, UnreadablePicturesFadeToTheWallpaperTryingOncePerFrame) {
