@@ -6,9 +6,12 @@ source "$(dirname "$0")/lib.sh"
 
 every_monitor_fades_from_its_own_part_and_a_key_ends_all() {
     two_colour_desktop
-    # Green, 2 frames a second, step 20 (3 s a fade, each level half a second), held one
-    # second.
-    write_settings 319 2 0 0 20 $((0x00FF00)) 0 0 0 1
+    # Two pictures enlarged to the screen, 2 frames a second, step 20 (3 s a fade, each level
+    # half a second), held one second: the second monitor starts one picture further.
+    convert -size 64x48 xc:'#ff0000' -type TrueColor "BMP3:$E2E_TMP/red.bmp"
+    convert -size 64x48 xc:'#0000ff' -type TrueColor "BMP3:$E2E_TMP/blue.bmp"
+    write_settings 319 2 2 0 20 0 0 0 3 1
+    add_pictures "$E2E_TMP/red.bmp" "$E2E_TMP/blue.bmp"
     start_saver /s
     wait_saver_window
     wait_until 2 a_window_a_monitor || fail "windows: $(saver_windows)"
@@ -19,8 +22,8 @@ every_monitor_fades_from_its_own_part_and_a_key_ends_all() {
     right=$(pixel 1034 10)
     (($((16#${left:4:2})) > 0x99)) || fail "the left monitor did not start from its part ($left)"
     (($((16#${right:0:2})) > 0x99)) || fail "the right monitor did not start from its part ($right)"
-    wait_pixel 10 10 00ff00 5
-    expect_pixel 2038 758 00ff00
+    wait_pixel 10 10 ff0000 5
+    expect_pixel 2038 758 0000ff
     wait_pixel 10 10 "$LEFT_COLOR" 6
     wait_pixel 2038 10 "$RIGHT_COLOR" 2
     xdotool key a
