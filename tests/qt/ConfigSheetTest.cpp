@@ -225,13 +225,15 @@ TEST(ConfigSheet, ByKeyboard) {
         EXPECT_EQ(QApplication::focusWidget(), pNext) << pNext->metaObject()->className();
     }
 
-    // Return on a colour button 60 pixels above the screen's end opens its popup, above it;
-    // OK does not look like the default meanwhile. The first arrow marks the current cell,
-    // black; right twice and down once from there is red.
+    // Return on a colour button 60 pixels above the screen's end and 20 from its right edge
+    // opens its popup above it, moved in from the edge; OK does not look like the default
+    // meanwhile. The first arrow marks the current cell, black; right twice and down once from
+    // there is red.
     ColorPickerButton& button = page.m_btnSingleColor;
     const QRect area = sheet.screen()->availableGeometry();
+    const QPoint corner = button.mapToGlobal(button.rect().bottomLeft());
     sheet.move(sheet.pos() +
-               QPoint(0, area.bottom() - 60 - button.mapToGlobal(button.rect().bottomLeft()).y()));
+               QPoint(area.right() - 20 - corner.x(), area.bottom() - 60 - corner.y()));
     QCoreApplication::processEvents();
     button.setFocus(Qt::TabFocusReason);
     EXPECT_FALSE(pOk->isDefault());
