@@ -42,7 +42,6 @@ public:
     bool HasProfileEntry(const std::string& section, const std::string& entry) override;
     bool Flush() override;
 
-
     // The text of a document and back; public for the tests.
     static std::string EncodeValue(const std::string& strValue);
     static std::string DecodeValue(const std::string& strText);
