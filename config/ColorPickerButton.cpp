@@ -18,13 +18,6 @@ ColorPickerButton::ColorPickerButton(QWidget* pParent) : QAbstractButton(pParent
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractButton::clicked, this, &ColorPickerButton::OnClicked);
     setAccessibleDescription(ColorPopup::Describe(m_color));
-    m_colorDialog = [](COLORREF crInitial, QWidget* pDialogParent) -> std::optional<COLORREF> {
-        const QColor chosen = QColorDialog::getColor(ToQColor(crInitial), pDialogParent);
-        if (!chosen.isValid()) {
-            return std::nullopt;
-        }
-        return FromQColor(chosen);
-    };
 }
 
 QSize ColorPickerButton::sizeHint() const {
@@ -99,11 +92,9 @@ void ColorPickerButton::OnSelectCell(int nId) {
 }
 
 void ColorPickerButton::OnChooseOtherColor() {
-    if (!m_colorDialog) {
-        return;
-    }
-    if (const std::optional<COLORREF> chosen = m_colorDialog(m_color, parentWidget())) {
-        SetColor(*chosen);
+    const QColor chosen = QColorDialog::getColor(ToQColor(m_color), parentWidget());
+    if (chosen.isValid()) {  // not on Cancel
+        SetColor(FromQColor(chosen));
         Notify();
     }
 }

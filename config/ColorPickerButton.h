@@ -3,8 +3,6 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QPointer>
-#include <functional>
-#include <optional>
 
 #include "config/ColorTableMenu.h"
 #include "imaging/GdiTypes.h"
@@ -19,10 +17,6 @@ class ColorPickerButton : public QAbstractButton {
     Q_OBJECT
 
 public:
-    // Runs the colour dialog: the chosen colour, or nothing on Cancel.
-    using ColorDialog =
-        std::function<std::optional<COLORREF>(COLORREF crInitial, QWidget* pParent)>;
-
     explicit ColorPickerButton(QWidget* pParent = nullptr);
 
     // Stores the colour; repaints only when the button is on screen.
@@ -56,7 +50,6 @@ private:
     int m_nNotifyMsg = 0;
     quintptr m_wNotifyParam = 0;
     qintptr m_lNotifyParam = 0;
-    ColorDialog m_colorDialog;
     QPointer<ColorPopup> m_pPopup;
     QPointer<QPushButton> m_pDefault;  // the sheet's default button, while Return is ours
 };

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "imaging/FileInput.h"
+
 namespace {
 
 constexpr const char* BLANKS = " \t\r";
@@ -37,32 +39,16 @@ int HexValue(char ch) {
     return -1;
 }
 
-// The whole of a regular file, up to the limit; empty for anything else. Opened without
-// blocking, so that a FIFO in the file's place cannot hang the start.
+// The whole of a regular file, up to the limit; empty for anything else. InputFile opens
+// without blocking, so a FIFO in the file's place cannot hang the start.
 std::string ReadRegularFile(const std::string& strPath) {
-    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    InputFile file(strPath.c_str());
+    if (!file.IsOpen() || file.Length() > static_cast<uint64_t>(IniProfileStore::MAX_FILE_BYTES)) {
         return {};
     }
-    std::string text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        st.st_size <= IniProfileStore::MAX_FILE_BYTES) {
-        text.resize(static_cast<size_t>(st.st_size));
-        size_t nDone = 0;
-        while (nDone < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + nDone, text.size() - nDone);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            nDone += static_cast<size_t>(n);
-        }
-        text.resize(nDone);
-    }
-    ::close(fd);
+    std::string text(static_cast<size_t>(file.Length()), '\0');
+    const long long nRead = file.Read(text.data(), text.size());
+    text.resize(nRead > 0 ? static_cast<size_t>(nRead) : 0);
     return text;
 }
 
