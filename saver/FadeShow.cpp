@@ -19,21 +19,20 @@ std::unique_ptr<FadeShow> FadeShow::Create(const SettingsStore& settings,
         return nullptr;
     }
     return std::unique_ptr<FadeShow>(new FadeShow(settings, services, std::move(tick), random,
-                                                  std::make_unique<DibSurface>(std::move(*capture)),
-                                                  std::make_unique<DibSurface>(std::move(*scene)),
-                                                  nLeft, nTop));
+                                                  std::move(*capture), std::move(*scene), nLeft,
+                                                  nTop));
 }
 
 FadeShow::FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
-                   RandomSource& random, std::unique_ptr<DibSurface> pCapture,
-                   std::unique_ptr<DibSurface> pScene, int nLeft, int nTop)
-    : m_rcScreen{0, 0, pCapture->GetWidth(), pCapture->GetHeight()},
+                   RandomSource& random, DibSurface&& capture, DibSurface&& scene, int nLeft,
+                   int nTop)
+    : m_rcScreen{0, 0, capture.GetWidth(), capture.GetHeight()},
       m_view(settings),
       m_services(services),
       m_tick(std::move(tick)),
       m_random(random) {
-    m_surfaces[SURFACE_CAPTURE] = std::move(pCapture);
-    m_surfaces[SURFACE_SCENE] = std::move(pScene);
+    m_surfaces[SURFACE_CAPTURE] = std::move(capture);
+    m_surfaces[SURFACE_SCENE] = std::move(scene);
     for (int nRole : {SURFACE_CAPTURE, SURFACE_SCENE}) {
         Own(nRole).SetUseMmx(services.bUseMmx);
     }
@@ -55,19 +54,20 @@ void FadeShow::SetShowIndex(int nIndex) {
 
 DibSurface& FadeShow::Surface(int nRole) {
     if (nRole == SURFACE_FRAME && !m_bFrameSurfaceCurrent) {
-        auto& pFrame = m_surfaces[SURFACE_FRAME];
-        if (!pFrame) {
-            // Empty when there is no memory for it: then nothing is drawn from it.
-            std::optional<DibSurface> made =
-                DibSurface::Make(m_rcScreen.right, m_rcScreen.bottom, 24);
-            pFrame = std::make_unique<DibSurface>(made ? std::move(*made) : DibSurface());
-            pFrame->SetUseMmx(m_services.bUseMmx);
+        DibSurface& frame = Own(SURFACE_FRAME);
+        if (!frame.HasBits()) {
+            // Stays empty when there is no memory for it: then nothing is drawn from it.
+            if (std::optional<DibSurface> made =
+                    DibSurface::Make(m_rcScreen.right, m_rcScreen.bottom, 24)) {
+                frame = std::move(*made);
+                frame.SetUseMmx(m_services.bUseMmx);
+            }
         }
-        if (pFrame->HasBits()) {
+        if (frame.HasBits()) {
             if (m_bFrameIsMix) {
-                Own(SURFACE_CAPTURE).BlendOver(Own(SURFACE_SCENE), *pFrame, m_nShownLevel);
+                Own(SURFACE_CAPTURE).BlendOver(Own(SURFACE_SCENE), frame, m_nShownLevel);
             } else {
-                Own(SURFACE_SCENE).CopyPixelsTo(*pFrame);
+                Own(SURFACE_SCENE).CopyPixelsTo(frame);
             }
         }
         m_bFrameSurfaceCurrent = true;

@@ -109,15 +109,14 @@ public:
     int m_nLevel = 0;
     int m_nPictureIndex = -1;
     uint32_t m_dwPhaseTick = 0;
-    std::array<std::unique_ptr<DibSurface>, SURFACE_COUNT> m_surfaces;
+    std::array<DibSurface, SURFACE_COUNT> m_surfaces;  // the frame's empty until it is read
     int m_nPhase = PHASE_PREPARE;
 
 private:
     FadeShow(const SettingsStore& settings, const ShowServices& services, TickSource tick,
-             RandomSource& random, std::unique_ptr<DibSurface> pCapture,
-             std::unique_ptr<DibSurface> pScene, int nLeft, int nTop);
-    DibSurface& Own(int nRole) { return *m_surfaces[static_cast<size_t>(nRole)]; }
-    const DibSurface& Own(int nRole) const { return *m_surfaces[static_cast<size_t>(nRole)]; }
+             RandomSource& random, DibSurface&& capture, DibSurface&& scene, int nLeft, int nTop);
+    DibSurface& Own(int nRole) { return m_surfaces[static_cast<size_t>(nRole)]; }
+    const DibSurface& Own(int nRole) const { return m_surfaces[static_cast<size_t>(nRole)]; }
     // The scene surface for a new scene drawn over all of it.
     DibSurface& SceneToOverwrite();
     // The frame as it stands becomes the scene (a kind without a scene of its own).
