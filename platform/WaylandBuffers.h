@@ -75,6 +75,7 @@ public:
     void Present() override;
     // Lets go of the buffers and the frame callback.
     void Release();
+    bool IsMade() const { return m_buffers.Count() > 0; }
 
     // The compositor's news: it has finished reading pBuffer; it has shown the last frame.
     void Released(const wl_buffer* pBuffer);

@@ -140,6 +140,37 @@ std::optional<PlatformImage> CapturedOutput::CaptureScreen(int x, int y, int wid
     return part;
 }
 
+PlatformImage UprightImage(const PlatformImage& framebuffer, int32_t transform) {
+    const int quarterTurns = transform & 3;
+    const bool bFlipped = (transform & 4) != 0;
+    if (transform == WL_OUTPUT_TRANSFORM_NORMAL || !framebuffer.IsValid()) {
+        return framebuffer;
+    }
+    const int fw = framebuffer.width, fh = framebuffer.height;
+    PlatformImage upright;
+    upright.width = quarterTurns % 2 == 0 ? fw : fh;
+    upright.height = quarterTurns % 2 == 0 ? fh : fw;
+    upright.pixels.resize(framebuffer.pixels.size());
+    const int w = upright.width, h = upright.height;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // The flip comes first on the way to the output, so last on the way back.
+            const int u = bFlipped ? w - 1 - x : x;
+            int fx = u, fy = y;
+            if (quarterTurns == 1) {
+                fx = y, fy = w - 1 - u;
+            } else if (quarterTurns == 2) {
+                fx = w - 1 - u, fy = h - 1 - y;
+            } else if (quarterTurns == 3) {
+                fx = h - 1 - y, fy = u;
+            }
+            upright.pixels[static_cast<size_t>(y) * w + x] =
+                framebuffer.pixels[static_cast<size_t>(fy) * fw + fx];
+        }
+    }
+    return upright;
+}
+
 PlatformImage CapturedImage(const uint8_t* pBytes, uint32_t width, uint32_t height, uint32_t stride,
                             uint32_t format, uint32_t flags) {
     const bool bRedFirst = IsRedFirst(format).value_or(false);

@@ -17,6 +17,11 @@ struct zwlr_screencopy_manager_v1;
 PlatformImage CapturedImage(const uint8_t* pBytes, uint32_t width, uint32_t height, uint32_t stride,
                             uint32_t format, uint32_t flags);
 
+// The output as its user sees it, from a capture in the output's own pixel order: undoes the
+// output's transform (a wl_output transform: rotation, and a flip for the flipped ones), so that
+// a portrait monitor's snapshot is upright and as wide as the monitor is in use.
+PlatformImage UprightImage(const PlatformImage& framebuffer, int32_t transform);
+
 // One output's contents as captured, for its show, from its top left corner; black beyond it,
 // and nothing at all without a capture. There is no wallpaper to read on Wayland.
 class CapturedOutput : public DesktopSource {

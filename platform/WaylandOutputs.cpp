@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <utility>
 
 #include "imaging/SurfaceLimits.h"
@@ -19,9 +20,11 @@ int ToInt(uint32_t value) {
 
 // --- the output ------------------------------------------------------------------------------
 
-void OnGeometry(void* /*pData*/, wl_output* /*pOutput*/, int32_t /*x*/, int32_t /*y*/,
+void OnGeometry(void* pData, wl_output* /*pOutput*/, int32_t /*x*/, int32_t /*y*/,
                 int32_t /*physicalWidth*/, int32_t /*physicalHeight*/, int32_t /*subpixel*/,
-                const char* /*pszMake*/, const char* /*pszModel*/, int32_t /*transform*/) {}
+                const char* /*pszMake*/, const char* /*pszModel*/, int32_t transform) {
+    OutputOf(pData).info.transform = transform & 7;
+}
 
 void OnMode(void* pData, wl_output* /*pOutput*/, uint32_t flags, int32_t width, int32_t height,
             int32_t /*refresh*/) {
@@ -57,7 +60,7 @@ void OnLayerConfigure(void* pData, zwlr_layer_surface_v1* pLayer, uint32_t seria
 }
 
 void OnLayerClosed(void* pData, zwlr_layer_surface_v1* /*pLayer*/) {
-    OutputOf(pData).changed();
+    OutputOf(pData).events.closed();
 }
 
 const zwlr_layer_surface_v1_listener LAYER_LISTENER = {
@@ -67,14 +70,18 @@ const zwlr_layer_surface_v1_listener LAYER_LISTENER = {
 
 // --- a full-screen window --------------------------------------------------------------------
 
-// The toplevel's size comes first, the surface's configure after it.
+// The toplevel's size and state come first, the surface's configure after them.
 void OnToplevelConfigure(void* pData, xdg_toplevel* /*pToplevel*/, int32_t width, int32_t height,
-                         wl_array* /*pStates*/) {
+                         wl_array* pStates) {
     OverlayOutput& output = OutputOf(pData);
-    if (!output.configured) {
-        output.width = width;
-        output.height = height;
+    output.pendingWidth = width;
+    output.pendingHeight = height;
+    bool bActive = false;
+    const auto* pState = static_cast<const uint32_t*>(pStates->data);
+    for (size_t i = 0; i < pStates->size / sizeof(uint32_t); ++i) {
+        bActive = bActive || pState[i] == XDG_TOPLEVEL_STATE_ACTIVATED;
     }
+    output.Activated(bActive);
 }
 
 // Closing is the saver's decision alone, as with a window manager's close on X11.
@@ -94,9 +101,7 @@ const xdg_toplevel_listener TOPLEVEL_LISTENER = {
 void OnXdgSurfaceConfigure(void* pData, xdg_surface* pSurface, uint32_t serial) {
     xdg_surface_ack_configure(pSurface, serial);
     OverlayOutput& output = OutputOf(pData);
-    if (!output.configured) {
-        output.Configured(output.width, output.height);
-    }
+    output.Configured(output.pendingWidth, output.pendingHeight);
 }
 
 const xdg_surface_listener XDG_SURFACE_LISTENER = {.configure = OnXdgSurfaceConfigure};
@@ -104,6 +109,7 @@ const xdg_surface_listener XDG_SURFACE_LISTENER = {.configure = OnXdgSurfaceConf
 }  // namespace
 
 void WaylandGlobals::Release() {
+    Destroy(viewporter, wp_viewporter_destroy);
     Destroy(screencopy, zwlr_screencopy_manager_v1_destroy);
     Destroy(layerShell, zwlr_layer_shell_v1_destroy);
     Destroy(wmBase, xdg_wm_base_destroy);
@@ -111,14 +117,15 @@ void WaylandGlobals::Release() {
     Destroy(compositor, wl_compositor_destroy);
 }
 
-OverlayOutput::OverlayOutput(wl_output* pOutput, uint32_t nName, std::function<void()> onChanged)
-    : name(nName), output(pOutput), changed(std::move(onChanged)) {
+OverlayOutput::OverlayOutput(wl_output* pOutput, uint32_t nName, OutputEvents outputEvents)
+    : name(nName), output(pOutput), events(std::move(outputEvents)) {
     wl_output_add_listener(output, &OUTPUT_LISTENER, this);
 }
 
 OverlayOutput::~OverlayOutput() {
     capture.Release();
     presenter.Release();
+    Destroy(viewport, wp_viewport_destroy);
     Destroy(layer, zwlr_layer_surface_v1_destroy);
     Destroy(toplevel, xdg_toplevel_destroy);
     Destroy(xdgSurface, xdg_surface_destroy);
@@ -154,26 +161,53 @@ bool OverlayOutput::MakeSurface(const WaylandGlobals& globals) {
 }
 
 void OverlayOutput::Configured(int nWidth, int nHeight) {
-    if (configured && (nWidth != width || nHeight != height) && nWidth > 0 && nHeight > 0) {
-        changed();  // the output's mode changed under us
-    }
+    // A size left to us: the output's, in logical pixels.
+    const int w = nWidth > 0 ? nWidth : info.UprightWidth() / info.scale;
+    const int h = nHeight > 0 ? nHeight : info.UprightHeight() / info.scale;
     if (!configured) {
-        // A size left to us: the output's, in logical pixels.
-        width = nWidth > 0 ? nWidth : info.width / info.scale;
-        height = nHeight > 0 ? nHeight : info.height / info.scale;
         configured = true;
+    } else if (w == width && h == height) {
+        events.rearranged();
+        return;
+    }
+    width = w;
+    height = h;
+    if (presenter.IsMade()) {
+        events.resized();
     }
 }
 
+void OverlayOutput::Activated(bool bActive) {
+    if (active && !bActive) {
+        events.deactivated();
+    }
+    active = bActive;
+}
+
 bool OverlayOutput::MakeBuffers(const WaylandGlobals& globals) {
-    const int nScale = globals.compositorVersion >= 3 ? info.scale : 1;
-    const int nBufferWidth = width * nScale, nBufferHeight = height * nScale;
-    if (width <= 0 || height <= 0 || !IsSupportedSurfaceSize(nBufferWidth, nBufferHeight, 32) ||
-        !presenter.Make(globals.shm, surface, nBufferWidth, nBufferHeight,
+    presenter.Release();
+    Destroy(viewport, wp_viewport_destroy);
+    int nScale = globals.compositorVersion >= 3 ? info.scale : 1;
+    frameWidth = width * nScale;
+    frameHeight = height * nScale;
+    // At a fractional scale the compositor rounds its scale up and would shrink our frames
+    // into the output's pixels, frame after frame; a viewport lets us draw those pixels
+    // themselves. Only for a surface with the output's own shape, so over the whole output.
+    const int64_t ow = info.UprightWidth(), oh = info.UprightHeight();
+    if (globals.viewporter != nullptr && (frameWidth != ow || frameHeight != oh) &&
+        std::llabs(ow * height - oh * width) <= ow + oh && ow >= width) {
+        nScale = 1;
+        frameWidth = static_cast<int>(ow);
+        frameHeight = static_cast<int>(oh);
+        viewport = wp_viewporter_get_viewport(globals.viewporter, surface);
+        wp_viewport_set_destination(viewport, width, height);
+    }
+    if (width <= 0 || height <= 0 || !IsSupportedSurfaceSize(frameWidth, frameHeight, 32) ||
+        !presenter.Make(globals.shm, surface, frameWidth, frameHeight,
                         globals.compositorVersion >= 4)) {
         return false;
     }
-    if (nScale > 1) {
+    if (globals.compositorVersion >= 3) {
         wl_surface_set_buffer_scale(surface, nScale);
     }
     // Every pixel is opaque: the compositor need not draw what lies below.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/WaylandLock.h"
 #include "platform/WaylandProtocols.h"
 #include "platform/WaylandSeat.h"
 
@@ -29,7 +30,9 @@ struct WaylandOverlay::Impl {
     bool listed = false;  // the outputs are known; later ones are not taken in
     bool covering = false;
     bool outputsChanged = false;  // since they were listed, covered or not yet
-    std::function<void()> onOutputsChanged;
+    bool rearranged = false;      // since the last events were handled
+    bool deactivated = false;     // a full-screen window of ours, since then
+    WaylandOverlay::Handlers handlers;
 
     Impl() = default;
     Impl(const Impl&) = delete;
@@ -38,8 +41,8 @@ struct WaylandOverlay::Impl {
     bool DispatchUntil(const std::function<bool()>& done);
     void OutputsChanged() {
         outputsChanged = true;
-        if (covering && onOutputsChanged) {
-            onOutputsChanged();
+        if (covering && handlers.outputsChanged) {
+            handlers.outputsChanged();
         }
     }
     bool IsOurs(const wl_surface* pSurface) const {
@@ -50,6 +53,13 @@ struct WaylandOverlay::Impl {
     void AddOutput(wl_registry* pRegistry, uint32_t name, uint32_t version);
     // Keeps the outputs that show something, numbered; false when none does.
     bool KeepShowingOutputs();
+    // What the compositor did to our surfaces since the last events were handled.
+    void AfterEvents();
+    // Such lock screens are layer surfaces; asking would also take the focus from windows for
+    // good, ours among them.
+    bool LockScreenUp() const {
+        return globals.layerShell != nullptr && InputInhibitorHeld().value_or(false);
+    }
 };
 
 namespace {
@@ -86,6 +96,8 @@ void BindGlobal(Impl& impl, wl_registry* registry, uint32_t name, const std::str
         g.screencopyVersion = std::min(version, 3u);
         g.screencopy = Bind<zwlr_screencopy_manager_v1>(
             registry, name, &zwlr_screencopy_manager_v1_interface, g.screencopyVersion);
+    } else if (strInterface == wp_viewporter_interface.name && g.viewporter == nullptr) {
+        g.viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, 1);
     } else if (strInterface == xdg_wm_base_interface.name && g.wmBase == nullptr) {
         g.wmBase = Bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, 1);
         xdg_wm_base_add_listener(g.wmBase, &WM_BASE_LISTENER, nullptr);
@@ -128,9 +140,53 @@ void WaylandOverlay::Impl::AddOutput(wl_registry* pRegistry, uint32_t name, uint
         OutputsChanged();
         return;
     }
-    outputs.push_back(std::make_unique<OverlayOutput>(
+    auto pOutput = std::make_unique<OverlayOutput>(
         Bind<wl_output>(pRegistry, name, &wl_output_interface, std::min(version, 2u)), name,
-        [this] { OutputsChanged(); }));
+        OutputEvents{});
+    OverlayOutput& output = *pOutput;
+    output.events.closed = [this] { OutputsChanged(); };
+    output.events.resized = [&output] { output.resizePending = true; };
+    output.events.rearranged = [this] { rearranged = true; };
+    output.events.deactivated = [this] { deactivated = true; };
+    outputs.push_back(std::move(pOutput));
+}
+
+void WaylandOverlay::Impl::AfterEvents() {
+    if (!covering) {
+        return;
+    }
+    for (auto& pOutput : outputs) {
+        if (pOutput->resizePending) {
+            pOutput->resizePending = false;
+            if (!pOutput->MakeBuffers(globals)) {
+                OutputsChanged();  // nothing left to show there
+            } else if (handlers.resized) {
+                handlers.resized(pOutput->index);
+            }
+        }
+    }
+    // Our windows pass the focus among themselves; only when none has it any more has another
+    // window come above them.
+    if (deactivated) {
+        deactivated = false;
+        if (std::none_of(outputs.begin(), outputs.end(), [](const auto& p) { return p->active; }) &&
+            handlers.uncovered) {
+            handlers.uncovered();
+        }
+    }
+    if (rearranged) {
+        rearranged = false;
+        // On wlroots compositors of the older kind a lock screen's surfaces go beneath ours.
+        if (LockScreenUp()) {
+            if (handlers.locked) {
+                handlers.locked();
+            }
+        } else {
+            // Asking took the keyboard from our surfaces for a moment; take its return in now,
+            // in the same events, so that it is no loss of focus.
+            wl_display_roundtrip(display);
+        }
+    }
 }
 
 bool WaylandOverlay::Impl::KeepShowingOutputs() {
@@ -233,6 +289,10 @@ bool WaylandOverlay::HasLayerShell() const {
     return m_pImpl->globals.layerShell != nullptr;
 }
 
+bool WaylandOverlay::LockScreenUp() const {
+    return m_pImpl->LockScreenUp();
+}
+
 std::vector<std::optional<PlatformImage>> WaylandOverlay::CaptureOutputs() {
     Impl& impl = *m_pImpl;
     std::vector<std::optional<PlatformImage>> images(impl.outputs.size());
@@ -248,7 +308,9 @@ std::vector<std::optional<PlatformImage>> WaylandOverlay::CaptureOutputs() {
                            [](const auto& p) { return p->capture.Done(); });
     });
     for (size_t i = 0; i < impl.outputs.size(); ++i) {
-        images[i] = impl.outputs[i]->capture.Image();
+        if (std::optional<PlatformImage> image = impl.outputs[i]->capture.Image()) {
+            images[i] = UprightImage(*image, impl.outputs[i]->info.transform);
+        }
         impl.outputs[i]->capture.Release();
     }
     return images;
@@ -257,7 +319,8 @@ std::vector<std::optional<PlatformImage>> WaylandOverlay::CaptureOutputs() {
 bool WaylandOverlay::Cover(bool bHideCursor, Handlers handlers, std::string& strError) {
     Impl& impl = *m_pImpl;
     impl.seat.HideCursor(bHideCursor);
-    impl.onOutputsChanged = std::move(handlers.outputsChanged);
+    auto input = std::move(handlers.input);
+    impl.handlers = std::move(handlers);
     for (auto& pOutput : impl.outputs) {
         if (!pOutput->MakeSurface(impl.globals)) {
             strError =
@@ -281,16 +344,21 @@ bool WaylandOverlay::Cover(bool bHideCursor, Handlers handlers, std::string& str
         }
     }
     impl.covering = true;
-    impl.seat.StartReporting(std::move(handlers.input));
+    impl.seat.StartReporting(std::move(input));
     // An output that came or went while the saver was starting counts as any other change.
-    if (impl.outputsChanged && impl.onOutputsChanged) {
-        impl.onOutputsChanged();
+    if (impl.outputsChanged && impl.handlers.outputsChanged) {
+        impl.handlers.outputsChanged();
     }
     return true;
 }
 
 FramePresenter& WaylandOverlay::Presenter(size_t i) {
     return m_pImpl->outputs.at(i)->presenter;
+}
+
+std::pair<int, int> WaylandOverlay::FrameSize(size_t i) const {
+    const OverlayOutput& output = *m_pImpl->outputs.at(i);
+    return {output.frameWidth, output.frameHeight};
 }
 
 int WaylandOverlay::FileDescriptor() const {
@@ -305,6 +373,7 @@ bool WaylandOverlay::ProcessEvents() {
     if (wl_display_dispatch_pending(impl.display) < 0) {
         return false;
     }
+    impl.AfterEvents();
     impl.seat.EndOfEvents();
     Flush();
     return true;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ExitConditions.h"
@@ -12,6 +13,11 @@
 #include "platform/FramePresenter.h"
 #include "platform/WaylandCapture.h"
 #include "platform/WaylandOutputs.h"
+
+// Said on standard error where the compositor lets no program read the screen.
+inline constexpr const char* NO_SCREENCOPY_MESSAGE =
+    "the compositor does not let programs read the screen (wlr-screencopy); the fade starts "
+    "from black.";
 
 // What the saver hears from the seat.
 // Input as the saver's other windows report it; FocusLost: none of our surfaces has the
@@ -30,6 +36,12 @@ public:
         std::function<void(WaylandInput, int x, int y)> input;
         // An output came or went, or the compositor took a surface away.
         std::function<void()> outputsChanged;
+        // Output i's frames have another size (FrameSize) and nothing on them yet.
+        std::function<void(size_t i)> resized;
+        // A lock screen came up beneath our surfaces: we are all that hides it.
+        std::function<void()> locked;
+        // A window came above one of our full-screen windows.
+        std::function<void()> uncovered;
     };
 
     // Connects to the compositor $WAYLAND_DISPLAY names and learns its outputs. withheld: names
@@ -44,9 +56,12 @@ public:
     const std::vector<WaylandOutput>& Outputs() const;
     bool CanCapture() const;
     bool HasLayerShell() const;
+    // Whether a lock screen is up that would end up beneath our surfaces (WaylandLock.h).
+    bool LockScreenUp() const;
 
-    // Every output's contents as they are now, in its own pixels; nothing for an output that
-    // could not be read. Call before Cover: afterwards our own surfaces are what it would read.
+    // Every output's contents as they are now, upright, in its own pixels; nothing for an
+    // output that could not be read. Call before Cover: afterwards our own surfaces are what it
+    // would read.
     std::vector<std::optional<PlatformImage>> CaptureOutputs();
 
     // Covers every output and starts reporting to handlers. False, with the reason, when the
@@ -56,6 +71,8 @@ public:
     // The frames of output i, once it is covered. A frame also waits while the compositor has
     // not shown the last one.
     FramePresenter& Presenter(size_t i);
+    // Their size in pixels: the output's own where the compositor lets us draw those.
+    std::pair<int, int> FrameSize(size_t i) const;
 
     // The connection's socket, readable when the compositor has sent something.
     int FileDescriptor() const;

@@ -4,6 +4,7 @@
 // velvetfade_wayland library's sources see these headers.
 #include <wayland-client.h>
 
+#include "viewporter-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // The published layer-shell protocol names an argument "namespace", which the generated C

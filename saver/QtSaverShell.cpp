@@ -1,5 +1,7 @@
 #include "saver/QtSaverShell.h"
 
+#include <cstdio>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -113,11 +115,15 @@ bool QtSaverShell::CreateOwnWindow(const char* pszName) {
         // Qt cannot read the screen on Wayland; the compositor's screencopy can, as long as it
         // is read before the window appears. The show starts from the first output.
         std::string strError;
-        if (const auto pOverlay = WaylandOverlay::Connect({}, strError)) {
+        const auto pOverlay = WaylandOverlay::Connect({}, strError);
+        if (pOverlay && pOverlay->CanCapture()) {
             std::vector<std::optional<PlatformImage>> captures = pOverlay->CaptureOutputs();
             m_waylandDesktop = CapturedOutput(std::move(captures.front()));
-            m_services.desktop = &m_waylandDesktop;
+        } else {
+            std::fprintf(stderr, "Velvetfade: %s\n", NO_SCREENCOPY_MESSAGE);
         }
+        // Qt's own grab would only give black here.
+        m_services.desktop = &m_waylandDesktop;
     }
     return Create(pszName, SaverWindow::Placement::OwnWindow, 0, true) != nullptr;
 }

@@ -27,6 +27,13 @@ void Say(const std::string& strText) {
     std::fprintf(stderr, "Velvetfade: %s\n", strText.c_str());
 }
 
+// Ends the saver once the event loop runs: what calls this may be in the middle of reading
+// the compositor's events, or ahead of the loop.
+void EndSoon() {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
 }  // namespace
 
 WaylandSaverShell::WaylandSaverShell()
@@ -43,16 +50,30 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
         Say("a preview runs inside an X11 window; there is none on Wayland.");
         return false;
     }
+    // Not starting is no failure here: the screen is already taken care of.
+    m_claim = SaverClaim::Take();
+    if (!m_claim) {
+        Say("another Velvetfade saver already covers this compositor.");
+        EndSoon();
+        return true;
+    }
     std::string strError;
     m_pOverlay = WaylandOverlay::Connect(WithheldProtocols(), strError);
     if (!m_pOverlay) {
         Say(strError);
         return false;
     }
+    // Our surfaces would cover the lock screen, and the desktop would show once they went.
+    if (m_pOverlay->LockScreenUp()) {
+        Say("the screen is locked; the saver does not start over the lock screen.");
+        EndSoon();
+        return true;
+    }
     LoadSaverSettings(m_settings, m_profile, m_overrides);
     // What is on the outputs now, before anything of ours covers them.
     CaptureOutputs();
-    if (!MakeShows() || !Cover()) {
+    // Our surfaces show nothing until their first frame, made by the shows, goes out.
+    if (!Cover() || !MakeShows()) {
         return false;
     }
     m_dwStartTick = SteadyTickCount();
@@ -75,8 +96,7 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
 
 void WaylandSaverShell::CaptureOutputs() {
     if (!m_pOverlay->CanCapture()) {
-        Say("the compositor does not let programs read the screen (wlr-screencopy); the fade "
-            "starts from black.");
+        Say(NO_SCREENCOPY_MESSAGE);
     }
     std::vector<std::optional<PlatformImage>> captures = m_pOverlay->CaptureOutputs();
     m_shows.resize(m_pOverlay->Outputs().size());
@@ -93,23 +113,30 @@ bool WaylandSaverShell::MakeShows() {
     const std::vector<WaylandOutput>& outputs = m_pOverlay->Outputs();
     // Pictures keep their size in inches at the first output's scale.
     m_pictures = QtPictureDecoder(96 * outputs.front().scale, 96 * outputs.front().scale);
-    ShowServices services;
-    services.pictures = &m_pictures;
-    services.messages = &m_messages;
-    services.toldFiles = &m_toldFiles;
-    services.bLoadInBackground = true;
-    services.bUseMmx = ReadMmxSwitch(m_profile);
+    m_services.pictures = &m_pictures;
+    m_services.messages = &m_messages;
+    m_services.toldFiles = &m_toldFiles;
+    m_services.bLoadInBackground = true;
+    m_services.bUseMmx = ReadMmxSwitch(m_profile);
     for (size_t i = 0; i < outputs.size(); ++i) {
-        Show& show = m_shows[i];
-        services.desktop = &show.desktop;
-        show.show = FadeShow::Create(m_settings, services, SteadyTickCount, show.random,
-                                     outputs[i].width, outputs[i].height);
-        if (!show.show) {
-            Say("there is not enough memory for the show.");
+        if (!MakeShow(i)) {
             return false;
         }
-        show.show->SetShowIndex(static_cast<int>(i));
     }
+    return true;
+}
+
+bool WaylandSaverShell::MakeShow(size_t i) {
+    Show& show = m_shows[i];
+    m_services.desktop = &show.desktop;
+    const auto [width, height] = m_pOverlay->FrameSize(i);
+    show.show =
+        FadeShow::Create(m_settings, m_services, SteadyTickCount, show.random, width, height);
+    if (!show.show) {
+        Say("there is not enough memory for the show.");
+        return false;
+    }
+    show.show->SetShowIndex(static_cast<int>(i));
     return true;
 }
 
@@ -125,10 +152,26 @@ bool WaylandSaverShell::Cover() {
     WaylandOverlay::Handlers handlers;
     handlers.input = [this](WaylandInput input, int x, int y) { OnInput(input, x, y); };
     // A monitor that comes or goes changes what there is to cover; whoever plugged it in is
-    // there, so the saver ends (queued: the change may be seen before the event loop runs).
-    handlers.outputsChanged = [] {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // there, so the saver ends.
+    handlers.outputsChanged = EndSoon;
+    // The lock screen beneath shows as soon as we go.
+    handlers.locked = [] {
+        Say("the screen was locked; the saver ends and leaves the lock screen.");
+        EndSoon();
+    };
+    // Where the compositor lets a new window above ours, the saver would go on under it
+    // unseen while the rest of the output still fades: someone is at work, so it ends.
+    handlers.uncovered = EndSoon;
+    // The compositor gave an output a size of its own choosing: its show starts again there,
+    // from the same snapshot, as the first frames go out once there is a show to make them.
+    handlers.resized = [this](size_t i) {
+        if (i < m_shows.size() && m_shows[i].show) {
+            if (!MakeShow(i)) {
+                EndSoon();
+                return;
+            }
+            Present(i);
+        }
     };
     std::string strError;
     if (!m_pOverlay->Cover(SettingsView(m_settings).ExitsOn(HIDE_CURSOR), std::move(handlers),
@@ -149,6 +192,9 @@ void WaylandSaverShell::Advance() {
 }
 
 void WaylandSaverShell::Present(size_t i) {
+    if (!m_shows[i].show) {
+        return;  // covered before the shows are made
+    }
     FadeShow& show = *m_shows[i].show;
     if (m_pOverlay->Presenter(i).Show(
             [&show](const PixelTarget& target) { show.RenderFrame(target); })) {

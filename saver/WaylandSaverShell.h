@@ -11,6 +11,7 @@
 #include "platform/IniProfileStore.h"
 #include "platform/QtMessageSink.h"
 #include "platform/QtPictureDecoder.h"
+#include "platform/WaylandLock.h"
 #include "platform/WaylandOverlay.h"
 #include "saver/FadeShow.h"
 #include "saver/FrameClock.h"
@@ -47,8 +48,10 @@ private:
 
     // The outputs' contents before anything of ours covers them, each saying what failed.
     void CaptureOutputs();
-    // A show for each output; false (said) when one cannot be made.
+    // A show for each output, of its frames' size; false (said) when one cannot be made.
     bool MakeShows();
+    // Show i made afresh for the frames' size; false when it cannot be.
+    bool MakeShow(size_t i);
     // Our surfaces over every output, with their input; false (said) when they cannot be.
     bool Cover();
     // One frame period: every show's step, and its frame shown when it changed.
@@ -59,9 +62,11 @@ private:
     void EndSaverIf(uint32_t dwMask);
     void OnCompositorEvents();
 
+    std::optional<SaverClaim> m_claim;
     IniProfileStore m_profile;
     QtPictureDecoder m_pictures;
     QtMessageSink m_messages;
+    ShowServices m_services;
     SettingsStore m_settings;
     SettingsOverrides m_overrides;
     std::set<std::string> m_toldFiles;

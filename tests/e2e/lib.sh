@@ -91,6 +91,17 @@ two_monitors() {
         fail "not two monitors: $(xrandr --listmonitors)"
 }
 
+README="$(dirname "${BASH_SOURCE[0]}")/../../README.md"
+# readme_commands MARKER: the shell block that follows <!-- MARKER --> in the README, so that a
+# test runs what the README says and the two cannot drift.
+readme_commands() {
+    awk -v marker="<!-- $1 -->" '
+        $0 == marker {found = 1; next}
+        found && /^```sh$/ {inside = 1; next}
+        inside && /^```$/ {exit}
+        inside {print}' "$README"
+}
+
 SETTINGS_FILE() { echo "$XDG_CONFIG_HOME/Kelsa's Applications/Velvetfade.ini"; }
 
 # write_settings DWORD0 [DWORD1 ...]: stores the given DWORD slots.

@@ -19,8 +19,9 @@ start_sway() {
             x=$((x + ${desc%%x*}))
             i=$((i + 1))
         done
-        # Nothing but the desktop: no bar, no borders.
+        # Nothing but the desktop: no bar, no borders, no X server.
         echo "default_border none"
+        echo "xwayland disable"
     } >"$dir/sway.config"
     chmod 644 "$dir/sway.config"
     local run_as=()
@@ -47,6 +48,13 @@ start_sway() {
         sleep 0.05
     done
     return 1
+}
+
+# wl_row_ends X Y W: the colours at (X, Y) and (X + W - 1, Y) of the whole layout, as
+# "rrggbb rrggbb"; one capture of one row, quick enough to sample the screen as it changes.
+wl_row_ends() {
+    grim -g "$1,$2 ${3}x1" -t ppm - 2>/dev/null | tail -c $((3 * $3)) | od -An -v -tx1 |
+        tr -d ' \n' | sed -E 's/^(.{6}).*(.{6})$/\1 \2/'
 }
 
 # wl_pixel OUTPUT X Y: that output's colour there as rrggbb, read with grim (screencopy).

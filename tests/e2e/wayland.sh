@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/sway.sh"
 
-for tool in sway swaybg grim wtype; do
+for tool in sway swaybg grim wtype swayidle swaylock; do
     command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup installs it)"
 done
 export XDG_CONFIG_HOME="$E2E_TMP/config"
@@ -122,6 +122,42 @@ without_layer_shell_full_screen_windows_cover_each_output() {
     [[ $(swaymsg -t get_tree | grep -c '"app_id": "velvetfade"') -eq 2 ]] ||
         fail "not one window an output: $(swaymsg -t get_tree)"
     grep -q 'no overlay layer' "$SAVER_LOG" || fail "no message about the missing layer shell"
+}
+
+# The README's idle line, in seconds for minutes: the saver starts on idle, the lock screen comes
+# on time with the desktop never showing between the two, and no saver starts while it is up.
+the_idle_line_locks_over_the_saver_and_starts_none_under_the_lock() {
+    local line LOCK=ff0000 seen start
+    line=$(readme_commands swayidle)
+    [[ $line == "swayidle "*"timeout 300 "*"timeout 600 'swaylock -f'"* ]] ||
+        fail "the README's swayidle line is not where this test looks: $line"
+    line=${line//Velvetfade/$VELVETFADE}
+    line=${line/timeout 300/timeout 1}
+    line=${line/timeout 600/timeout 3}
+    line=${line//swaylock -f/swaylock -f -c $LOCK}
+    # The orange scene held for a minute: the saver shows nothing else once it is in.
+    write_settings 264 10 0 0 10 $((0x0080FF)) 0 0 0 60
+    SAVER_LOG="$E2E_TMP/idle.log"
+    eval "$line" >"$SAVER_LOG" 2>&1 &
+    BG_PIDS+=($!)
+    wait_until 5 eval '[[ $(wl_row_ends 20 20 641) == "$ORANGE $ORANGE" ]]' ||
+        fail "the saver did not cover both outputs on idle: $(wl_row_ends 20 20 641)"
+    start=$(now_ms)
+    until [[ ${seen:=} == "$LOCK $LOCK" ]]; do
+        seen=$(wl_row_ends 20 20 641)
+        [[ $seen != *"$LEFT"* && $seen != *"$RIGHT"* ]] || fail "the desktop showed: $seen"
+        (($(now_ms) - start < 5000)) || fail "no lock screen on top: $seen"
+    done
+    note "the lock screen came after $(($(now_ms) - start)) ms"
+    wait_until 2 grep -q "the screen was locked" "$SAVER_LOG" || fail "the saver did not end"
+    # Somebody at the lock screen, then idle again.
+    "$WAYLAND_POINTER" move 30 30
+    start=$(now_ms)
+    while (($(now_ms) - start < 2500)); do
+        [[ $(wl_row_ends 20 20 641) == "$LOCK $LOCK" ]] || fail "the lock screen was covered"
+    done
+    grep -q "does not start over the lock screen" "$SAVER_LOG" ||
+        fail "no saver tried to start under the lock"
 }
 
 the_sheet_opens_on_qt_wayland_and_hosts_windows_need_x11() {

@@ -9,15 +9,6 @@ source "$(dirname "$0")/lib.sh"
 
 command -v xscreensaver >/dev/null || fail "xscreensaver is not installed (scripts/setup installs it)"
 
-README="$(dirname "$0")/../../README.md"
-# readme_commands MARKER: the shell block that follows <!-- MARKER --> in the README.
-readme_commands() {
-    awk -v marker="<!-- $1 -->" '
-        $0 == marker {found = 1; next}
-        found && /^```sh$/ {inside = 1; next}
-        inside && /^```$/ {exit}
-        inside {print}' "$README"
-}
 SETUP=$(readme_commands xscreensaver-setup)
 UNDO=$(readme_commands xscreensaver-undo)
 [[ "$SETUP" == *"velvetfade --root"* && "$UNDO" == *before-velvetfade* ]] ||
