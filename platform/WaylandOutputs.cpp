@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -12,6 +13,13 @@ namespace {
 
 OverlayOutput& OutputOf(void* pData) {
     return *static_cast<OverlayOutput*>(pData);
+}
+
+// The scale at which the compositor shows a surface w logical pixels wide over an output ow
+// pixels wide: their ratio, to the step of 1/120 that fractional scales come in, which takes
+// out the compositor's rounding of the logical size.
+double ScaleOver(int64_t ow, int w) {
+    return std::round(static_cast<double>(ow) / w * 120) / 120;
 }
 
 int ToInt(uint32_t value) {
@@ -196,9 +204,10 @@ bool OverlayOutput::MakeBuffers(const WaylandGlobals& globals) {
     const int64_t ow = info.UprightWidth(), oh = info.UprightHeight();
     if (globals.viewporter != nullptr && (frameWidth != ow || frameHeight != oh) &&
         std::llabs(ow * height - oh * width) <= ow + oh && ow >= width) {
+        const double dScale = ScaleOver(ow, width);
         nScale = 1;
-        frameWidth = static_cast<int>(ow);
-        frameHeight = static_cast<int>(oh);
+        frameWidth = static_cast<int>(std::lround(width * dScale));
+        frameHeight = static_cast<int>(std::lround(height * dScale));
         viewport = wp_viewporter_get_viewport(globals.viewporter, surface);
         wp_viewport_set_destination(viewport, width, height);
     }

@@ -74,6 +74,10 @@ each_output_fades_from_its_own_desktop_and_back() {
     done
     for ((n = 1; n <= OUTPUTS; n++)); do sees "$n" 6 is "${DESKTOPS[n - 1]}"; done
     saver_running || fail "the program ended"
+    # An idle daemon that fires again starts no second saver over the first.
+    local out
+    out=$(timeout 5 "$VELVETFADE" "${@:-/s}" 2>&1) || fail "a second saver failed: $out"
+    [[ $out == *"already covers this compositor"* ]] || fail "a second saver started: $out"
     # A monitor plugged in means somebody is there.
     swaymsg create_output >/dev/null
     expect_ended "a new output"
@@ -82,6 +86,35 @@ each_output_fades_from_its_own_desktop_and_back() {
 # As in a session where XWayland has set DISPLAY: --wayland keeps the saver on the compositor.
 one_output_fades_from_its_desktop_and_back() {
     DISPLAY=:99 each_output_fades_from_its_own_desktop_and_back --wayland /s
+}
+
+# A portrait monitor at a fractional scale: the saver starts from the desktop as it looks, upright
+# and in the output's own pixels; given a new mode, it goes on over the whole output.
+one_output_upright_at_a_fractional_scale_and_covered_at_a_new_size() {
+    local wall="$E2E_TMP/sway/quarter.png" difference
+    convert -size 640x480 xc:"#$RIGHT" -fill "#c04020" -draw 'rectangle 0,0 319,239' "$wall"
+    chmod 644 "$wall"
+    swaymsg output HEADLESS-1 transform 90 scale 1.5 bg "$wall" stretch >/dev/null
+    wait_until 5 eval '[[ $(wl_row_ends 5 5 300) == "c04020 $RIGHT" ]]' ||
+        fail "the wallpaper is not shown: $(wl_row_ends 5 5 300)"
+    grim "$E2E_TMP/desktop.png"
+    # 1 % a second: the frames stay within a few levels of the desktop.
+    write_settings 264 1 0 0 1 $((0x0080FF)) 0 0 0 60
+    start /s
+    sleep 1.5
+    grim "$E2E_TMP/saver.png"
+    saver_running || fail "the program ended"
+    difference() { compare -fuzz "$1" -metric AE "$E2E_TMP/desktop.png" "$E2E_TMP/saver.png" null: 2>&1 || true; }
+    difference=$(difference 0)
+    [[ $difference -gt 0 ]] || fail "the saver's frames are not on the output"
+    difference=$(difference 3%)
+    [[ $difference -eq 0 ]] || fail "$difference pixels differ from the desktop as it looked"
+    swaymsg output HEADLESS-1 resolution 800x600 >/dev/null
+    # Logically 400 x 533 now, beyond the snapshot: the wallpaper would show its blue there, the
+    # saver's frame fades from black to orange.
+    beyond_snapshot() { local c=$(wl_row_ends 390 520 2) && (($(channel "${c% *}" 2) < 0x10)); }
+    wait_until 5 beyond_snapshot || fail "the new size is not covered: $(wl_row_ends 390 520 2)"
+    saver_running || fail "the program ended at the new size"
 }
 
 key_click_and_move_end_it_after_the_grace_time_only() {
@@ -121,6 +154,13 @@ without_layer_shell_full_screen_windows_cover_each_output() {
     sees 2 5 is "$ORANGE"
     [[ $(swaymsg -t get_tree | grep -c '"app_id": "velvetfade"') -eq 2 ]] ||
         fail "not one window an output: $(swaymsg -t get_tree)"
+    # A window that opens meanwhile stays beneath, or else it ends the saver.
+    QT_QPA_PLATFORM=wayland "$VELVETFADE" /c >/dev/null 2>&1 &
+    BG_PIDS+=($!)
+    wait_until 10 eval 'swaymsg -t get_tree | grep -q "\"name\": \"Setting of Velvetfade\""' ||
+        fail "no sheet on sway"
+    sleep 0.5
+    ! saver_running || [[ $(wl_pixel 1 320 240) == "$ORANGE" ]] || fail "a window came above the saver"
     grep -q 'no overlay layer' "$SAVER_LOG" || fail "no message about the missing layer shell"
 }
 
