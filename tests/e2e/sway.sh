@@ -1,18 +1,49 @@
-# Headless sway for the Wayland tests and measurements: the pixman renderer, no GPU, no display,
-# no input devices (wtype and tests/tools/wayland_pointer bring their own). Sourced.
+# Headless wlroots compositors for the Wayland tests and measurements, sway above all: the pixman
+# renderer, no GPU, no display, no input devices (wtype and tests/tools/wayland_pointer bring
+# their own). Sourced.
 
-# start_sway DIR "WxH RRGGBB"...: one output per argument, side by side, each painted in its
-# colour by swaybg. Sway refuses to run as root, so a root run hands it to "nobody"; our clients
-# reach its socket all the same. Sets SWAY_PID, WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR,
-# and unsets DISPLAY; SWAY_SERVER_PID is sway itself (SWAY_PID may be runuser's). Returns 1 when
-# sway did not come up.
-start_sway() {
-    local dir=$1 x=0 i=1 desc
-    shift
+# run_headless DIR OUTPUTS COMMAND...: a wlroots compositor with that many headless outputs, on
+# the pixman renderer, with runtime folder DIR/runtime. Such compositors refuse to run as root,
+# so a root run hands it to "nobody"; our clients reach its socket all the same. Sets SWAY_PID
+# (the compositor, or runuser before it), XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and unsets
+# DISPLAY; returns 1 when no socket came up.
+run_headless() {
+    local dir=$1 outputs=$2 _
+    shift 2
     mkdir -p "$dir/runtime"
-    # Sway's user reaches its configuration and runtime folders through DIR and its parent.
+    # The compositor's user reaches its configuration and runtime folders through DIR and its
+    # parent.
     chmod 755 "$dir" "$(dirname "$dir")"
     chmod 700 "$dir/runtime"
+    local run_as=()
+    if [[ $(id -u) -eq 0 ]]; then
+        chown nobody "$dir/runtime"
+        run_as=(runuser -u nobody --)
+    fi
+    "${run_as[@]}" env -i PATH="$PATH" XDG_RUNTIME_DIR="$dir/runtime" WLR_BACKENDS=headless \
+        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$outputs" \
+        "$@" >"$dir/compositor.log" 2>&1 &
+    SWAY_PID=$!
+    export XDG_RUNTIME_DIR="$dir/runtime"
+    unset DISPLAY
+    for _ in $(seq 200); do
+        WAYLAND_DISPLAY=$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n1 || true)
+        if [[ -n "$WAYLAND_DISPLAY" ]]; then
+            export WAYLAND_DISPLAY=${WAYLAND_DISPLAY##*/}
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# start_sway DIR "WxH RRGGBB"...: headless sway with one output per argument, side by side, each
+# painted in its colour by swaybg. Sets what run_headless sets, SWAYSOCK, and SWAY_SERVER_PID
+# (sway itself). Returns 1 when sway did not come up with every output.
+start_sway() {
+    local dir=$1 x=0 i=1 desc _
+    shift
+    mkdir -p "$dir"
     {
         for desc in "$@"; do
             echo "output HEADLESS-$i resolution ${desc% *} position $x 0 bg #${desc#* } solid_color"
@@ -24,24 +55,12 @@ start_sway() {
         echo "xwayland disable"
     } >"$dir/sway.config"
     chmod 644 "$dir/sway.config"
-    local run_as=()
-    if [[ $(id -u) -eq 0 ]]; then
-        chown nobody "$dir/runtime"
-        run_as=(runuser -u nobody --)
-    fi
-    "${run_as[@]}" env -i PATH="$PATH" XDG_RUNTIME_DIR="$dir/runtime" WLR_BACKENDS=headless \
-        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=$# \
-        sway -c "$dir/sway.config" >"$dir/sway.log" 2>&1 &
-    SWAY_PID=$!
-    export XDG_RUNTIME_DIR="$dir/runtime"
-    unset DISPLAY
-    local _
+    run_headless "$dir" $# sway -c "$dir/sway.config" || return 1
     for _ in $(seq 200); do
         SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n1 || true)
-        WAYLAND_DISPLAY=$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n1 || true)
-        if [[ -n "$SWAYSOCK" && -n "$WAYLAND_DISPLAY" ]] &&
+        if [[ -n "$SWAYSOCK" ]] &&
             [[ $(SWAYSOCK=$SWAYSOCK swaymsg -t get_outputs -r 2>/dev/null | grep -c '"active": true') -eq $# ]]; then
-            export SWAYSOCK WAYLAND_DISPLAY=${WAYLAND_DISPLAY##*/}
+            export SWAYSOCK
             SWAY_SERVER_PID=$(pgrep -P "$SWAY_PID" || echo "$SWAY_PID")
             return 0
         fi

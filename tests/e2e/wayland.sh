@@ -16,7 +16,7 @@ DESKTOPS=("$LEFT" "$RIGHT") SIZES=(640x480 320x240)
 OUTPUTS=${#DESKTOPS[@]}
 outputs=()
 for ((i = 0; i < OUTPUTS; i++)); do outputs+=("${SIZES[i]} ${DESKTOPS[i]}"); done
-start_sway "$E2E_TMP/sway" "${outputs[@]}" || fail "sway did not start: $(cat "$E2E_TMP/sway/sway.log")"
+start_sway "$E2E_TMP/sway" "${outputs[@]}" || fail "sway did not start: $(cat "$E2E_TMP/sway/compositor.log")"
 BG_PIDS+=("$SWAY_PID")
 wait_until 5 eval '[[ $(wl_pixel $OUTPUTS 10 10) == ${DESKTOPS[-1]} ]]' ||
     fail "no desktop on output $OUTPUTS"

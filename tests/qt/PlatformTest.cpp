@@ -182,4 +182,20 @@ TEST(WaylandCapture, EitherByteOrderAndEitherRowOrderGiveTheScreenAsItLooksAndSh
     EXPECT_FALSE(CapturedOutput().CaptureScreen(0, 0, 3, 2));
 }
 
+// A turned or mirrored output's capture comes in the panel's own orientation; each of the eight
+// transforms (as sway applies them, seen end to end for all eight) is undone, a quarter turn
+// swapping width and height.
+TEST(WaylandCapture, EveryOutputTransformIsUndone) {
+    const PlatformImage panel{3, 2, {1, 2, 3, 4, 5, 6}};
+    const std::vector<std::vector<uint32_t>> upright = {
+        {1, 2, 3, 4, 5, 6}, {4, 1, 5, 2, 6, 3}, {6, 5, 4, 3, 2, 1}, {3, 6, 2, 5, 1, 4},
+        {3, 2, 1, 6, 5, 4}, {1, 4, 2, 5, 3, 6}, {4, 5, 6, 1, 2, 3}, {6, 3, 5, 2, 4, 1}};
+    for (int32_t transform = 0; transform < 8; ++transform) {
+        const PlatformImage image = UprightImage(panel, transform);
+        EXPECT_EQ(image.width, transform % 2 == 0 ? 3 : 2) << "transform " << transform;
+        EXPECT_EQ(image.pixels, upright[static_cast<size_t>(transform)])
+            << "transform " << transform;
+    }
+}
+
 }  // namespace
