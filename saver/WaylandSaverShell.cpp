@@ -162,8 +162,8 @@ bool WaylandSaverShell::Cover() {
     // Where the compositor lets a new window above ours, the saver would go on under it
     // unseen while the rest of the output still fades: someone is at work, so it ends.
     handlers.uncovered = EndSoon;
-    // The compositor gave an output a size of its own choosing: its show starts again there,
-    // from the same snapshot, as the first frames go out once there is a show to make them.
+    // The compositor gave an output's surface another size (a new mode, or a compositor that
+    // settles on a size late): that output's show starts again at it, from the same snapshot.
     handlers.resized = [this](size_t i) {
         if (i < m_shows.size() && m_shows[i].show) {
             if (!MakeShow(i)) {
