@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 
 #include "platform/WaylandLock.h"
 #include "platform/WaylandProtocols.h"
@@ -17,6 +18,18 @@ namespace {
 constexpr int ANSWER_TIMEOUT_MS = 3000;
 
 }  // namespace
+
+std::vector<std::string> WithheldProtocols() {
+    std::vector<std::string> names;
+    const char* pszList = std::getenv("VELVETFADE_WITHHOLD");
+    std::stringstream list(pszList != nullptr ? pszList : "");
+    for (std::string name; std::getline(list, name, ',');) {
+        if (!name.empty()) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
 
 struct WaylandOverlay::Impl {
     wl_display* display = nullptr;

@@ -19,6 +19,10 @@ inline constexpr const char* NO_SCREENCOPY_MESSAGE =
     "the compositor does not let programs read the screen (wlr-screencopy); the fade starts "
     "from black.";
 
+// Protocols to treat as missing, from $VELVETFADE_WITHHOLD (comma-separated interface names):
+// how a compositor without them is tried on one that has them.
+std::vector<std::string> WithheldProtocols();
+
 // What the saver hears from the seat.
 // Input as the saver's other windows report it; FocusLost: none of our surfaces has the
 // keyboard any more. Positions are in logical pixels of the desktop.

@@ -115,7 +115,7 @@ bool QtSaverShell::CreateOwnWindow(const char* pszName) {
         // Qt cannot read the screen on Wayland; the compositor's screencopy can, as long as it
         // is read before the window appears. The show starts from the first output.
         std::string strError;
-        const auto pOverlay = WaylandOverlay::Connect({}, strError);
+        const auto pOverlay = WaylandOverlay::Connect(WithheldProtocols(), strError);
         if (pOverlay && pOverlay->CanCapture()) {
             std::vector<std::optional<PlatformImage>> captures = pOverlay->CaptureOutputs();
             m_waylandDesktop = CapturedOutput(std::move(captures.front()));

@@ -2,26 +2,12 @@
 
 #include <QCoreApplication>
 #include <cstdio>
-#include <sstream>
 
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
 #include "saver/FrameClock.h"
 
 namespace {
-
-// Protocols to treat as missing, from $VELVETFADE_WITHHOLD (comma-separated interface names):
-// how a compositor without them is tried on one that has them.
-std::vector<std::string> WithheldProtocols() {
-    std::vector<std::string> names;
-    std::stringstream list(qEnvironmentVariable("VELVETFADE_WITHHOLD").toStdString());
-    for (std::string name; std::getline(list, name, ',');) {
-        if (!name.empty()) {
-            names.push_back(name);
-        }
-    }
-    return names;
-}
 
 void Say(const std::string& strText) {
     std::fprintf(stderr, "Velvetfade: %s\n", strText.c_str());

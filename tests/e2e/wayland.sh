@@ -145,6 +145,10 @@ without_screencopy_it_starts_from_black_and_says_so() {
     sees 1 6 is 000000
     [[ $(grep -c 'does not let programs read the screen' "$SAVER_LOG") -eq 1 ]] ||
         fail "no single message about the missing capture"
+    local out
+    out=$(VELVETFADE_WITHHOLD=zwlr_screencopy_manager_v1 QT_QPA_PLATFORM=wayland \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}:fast_unwind_on_malloc=0" timeout 3 "$VELVETFADE" --window 2>&1 || true)
+    [[ $out == *"does not let programs read the screen"* ]] || fail "--window said nothing: $out"
 }
 
 without_layer_shell_full_screen_windows_cover_each_output() {
