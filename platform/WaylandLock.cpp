@@ -58,16 +58,19 @@ std::optional<bool> InputInhibitorHeld() {
     wl_registry* pRegistry = wl_display_get_registry(pDisplay);
     wl_registry_add_listener(pRegistry, &REGISTRY_LISTENER, &pManager);
     std::optional<bool> held;
-    if (wl_display_roundtrip(pDisplay) >= 0 && pManager != nullptr) {
+    if (RoundTrip(pDisplay) && pManager != nullptr) {
         zwlr_input_inhibitor_v1* pInhibitor = zwlr_input_inhibit_manager_v1_get_inhibitor(pManager);
         // The refusal is the answer we ask for, not an error to print.
         wl_log_set_handler_client(Quiet);
-        const int nAnswer = wl_display_roundtrip(pDisplay);
+        const bool bAnswered = RoundTrip(pDisplay);
         wl_log_set_handler_client(ToStandardError);
-        if (nAnswer >= 0) {
+        if (bAnswered) {
             held = false;
+            // Let go at once: a lock screen that asked meanwhile would be refused, and die.
             zwlr_input_inhibitor_v1_destroy(pInhibitor);
-            wl_display_roundtrip(pDisplay);
+            wl_display_flush(pDisplay);
+        } else if (wl_display_get_error(pDisplay) == 0) {
+            zwlr_input_inhibitor_v1_destroy(pInhibitor);  // no answer in time: none to give
         } else {
             held = RefusedAsInhibited(pDisplay);
             if (!*held) {

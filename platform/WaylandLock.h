@@ -6,8 +6,9 @@
 // and its kin on wlroots compositors without ext-session-lock, whose lock surfaces are ordinary
 // overlay surfaces that the compositor stacks by age, not above ours. Asked on a connection of
 // its own, since the compositor answers a second inhibitor with an error that ends the
-// connection; when none is held, ours is let go again within the same round trip. Nothing when
-// the compositor has no inhibitor (it keeps lock screens on top itself) or cannot be reached.
+// connection; when none is held, ours is let go again as soon as the compositor has granted it.
+// Nothing when the compositor has no inhibitor (it keeps lock screens on top itself), cannot be
+// reached or does not answer in time.
 std::optional<bool> InputInhibitorHeld();
 
 // Holds the saver's claim on one compositor for as long as it lives, so that an idle daemon

@@ -180,8 +180,10 @@ void OverlayOutput::Configured(int nWidth, int nHeight) {
     }
     width = w;
     height = h;
-    if (presenter.IsMade()) {
-        events.resized();
+    if (presenter.IsMade() || resizePending) {
+        // The new size is acknowledged: no frame of the old one may go out any more.
+        presenter.Release();
+        resizePending = true;
     }
 }
 
@@ -195,29 +197,37 @@ void OverlayOutput::Activated(bool bActive) {
 bool OverlayOutput::MakeBuffers(const WaylandGlobals& globals) {
     presenter.Release();
     Destroy(viewport, wp_viewport_destroy);
-    int nScale = globals.compositorVersion >= 3 ? info.scale : 1;
-    frameWidth = width * nScale;
-    frameHeight = height * nScale;
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    int64_t nScale = globals.compositorVersion >= 3 ? info.scale : 1;
+    int64_t nFrameWidth = width * nScale, nFrameHeight = height * nScale;
     // At a fractional scale the compositor rounds its scale up and would shrink our frames
     // into the output's pixels, frame after frame; a viewport lets us draw those pixels
     // themselves. Only for a surface with the output's own shape, so over the whole output.
     const int64_t ow = info.UprightWidth(), oh = info.UprightHeight();
-    if (globals.viewporter != nullptr && (frameWidth != ow || frameHeight != oh) &&
+    if (globals.viewporter != nullptr && (nFrameWidth != ow || nFrameHeight != oh) &&
         std::llabs(ow * height - oh * width) <= ow + oh && ow >= width) {
         const double dScale = ScaleOver(ow, width);
         nScale = 1;
-        frameWidth = static_cast<int>(std::lround(width * dScale));
-        frameHeight = static_cast<int>(std::lround(height * dScale));
+        nFrameWidth = std::llround(width * dScale);
+        nFrameHeight = std::llround(height * dScale);
         viewport = wp_viewporter_get_viewport(globals.viewporter, surface);
         wp_viewport_set_destination(viewport, width, height);
     }
-    if (width <= 0 || height <= 0 || !IsSupportedSurfaceSize(frameWidth, frameHeight, 32) ||
-        !presenter.Make(globals.shm, surface, frameWidth, frameHeight,
+    if (nFrameWidth > INT_MAX || nFrameHeight > INT_MAX ||
+        !IsSupportedSurfaceSize(static_cast<int>(nFrameWidth), static_cast<int>(nFrameHeight),
+                                32)) {
+        return false;
+    }
+    frameWidth = static_cast<int>(nFrameWidth);
+    frameHeight = static_cast<int>(nFrameHeight);
+    if (!presenter.Make(globals.shm, surface, frameWidth, frameHeight,
                         globals.compositorVersion >= 4)) {
         return false;
     }
     if (globals.compositorVersion >= 3) {
-        wl_surface_set_buffer_scale(surface, nScale);
+        wl_surface_set_buffer_scale(surface, static_cast<int32_t>(nScale));
     }
     // Every pixel is opaque: the compositor need not draw what lies below.
     wl_region* region = wl_compositor_create_region(globals.compositor);

@@ -87,7 +87,7 @@ struct OverlayOutput {
     xdg_toplevel* toplevel = nullptr;
     wp_viewport* viewport = nullptr;
     bool configured = false;
-    bool resizePending = false;  // configured to another size; the buffers are not remade yet
+    bool resizePending = false;  // given another size; no buffers until they are remade for it
     bool active = false;
     int width = 0, height = 0;  // the surface's, logical
     int pendingWidth = 0,

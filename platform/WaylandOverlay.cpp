@@ -12,13 +12,6 @@
 #include "platform/WaylandProtocols.h"
 #include "platform/WaylandSeat.h"
 
-namespace {
-
-// How long the compositor may take over a capture or the first configure of a surface.
-constexpr int ANSWER_TIMEOUT_MS = 3000;
-
-}  // namespace
-
 std::vector<std::string> WithheldProtocols() {
     std::vector<std::string> names;
     const char* pszList = std::getenv("VELVETFADE_WITHHOLD");
@@ -51,7 +44,7 @@ struct WaylandOverlay::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
     ~Impl();
-    bool DispatchUntil(const std::function<bool()>& done);
+    bool DispatchUntil(const std::function<bool()>& done) { return ::DispatchUntil(display, done); }
     void OutputsChanged() {
         outputsChanged = true;
         if (covering && handlers.outputsChanged) {
@@ -158,7 +151,6 @@ void WaylandOverlay::Impl::AddOutput(wl_registry* pRegistry, uint32_t name, uint
         OutputEvents{});
     OverlayOutput& output = *pOutput;
     output.events.closed = [this] { OutputsChanged(); };
-    output.events.resized = [&output] { output.resizePending = true; };
     output.events.rearranged = [this] { rearranged = true; };
     output.events.deactivated = [this] { deactivated = true; };
     outputs.push_back(std::move(pOutput));
@@ -167,6 +159,20 @@ void WaylandOverlay::Impl::AddOutput(wl_registry* pRegistry, uint32_t name, uint
 void WaylandOverlay::Impl::AfterEvents() {
     if (!covering) {
         return;
+    }
+    if (rearranged) {
+        // On wlroots compositors of the older kind a lock screen's surfaces go beneath ours.
+        if (LockScreenUp()) {
+            if (handlers.locked) {
+                handlers.locked();
+            }
+            return;
+        }
+        // Asking took the keyboard from our surfaces for a moment and placed them again: take
+        // all that in now, in the same events, so that it is neither a loss of focus nor
+        // another reason to ask.
+        RoundTrip(display);
+        rearranged = false;
     }
     for (auto& pOutput : outputs) {
         if (pOutput->resizePending) {
@@ -185,19 +191,6 @@ void WaylandOverlay::Impl::AfterEvents() {
         if (std::none_of(outputs.begin(), outputs.end(), [](const auto& p) { return p->active; }) &&
             handlers.uncovered) {
             handlers.uncovered();
-        }
-    }
-    if (rearranged) {
-        rearranged = false;
-        // On wlroots compositors of the older kind a lock screen's surfaces go beneath ours.
-        if (LockScreenUp()) {
-            if (handlers.locked) {
-                handlers.locked();
-            }
-        } else {
-            // Asking took the keyboard from our surfaces for a moment; take its return in now,
-            // in the same events, so that it is no loss of focus.
-            wl_display_roundtrip(display);
         }
     }
 }
@@ -226,7 +219,7 @@ WaylandOverlay::Impl::~Impl() {
     }
 }
 
-bool WaylandOverlay::Impl::DispatchUntil(const std::function<bool()>& done) {
+bool DispatchUntil(wl_display* display, const std::function<bool()>& done) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ANSWER_TIMEOUT_MS);
     for (;;) {
@@ -255,6 +248,25 @@ bool WaylandOverlay::Impl::DispatchUntil(const std::function<bool()>& done) {
             return false;
         }
     }
+}
+
+namespace {
+
+void OnSyncDone(void* pData, wl_callback* /*pCallback*/, uint32_t /*data*/) {
+    *static_cast<bool*>(pData) = true;
+}
+
+const wl_callback_listener SYNC_LISTENER = {.done = OnSyncDone};
+
+}  // namespace
+
+bool RoundTrip(wl_display* display) {
+    bool bDone = false;
+    wl_callback* pSync = wl_display_sync(display);
+    wl_callback_add_listener(pSync, &SYNC_LISTENER, &bDone);
+    const bool bAnswered = DispatchUntil(display, [&bDone] { return bDone; });
+    wl_callback_destroy(pSync);
+    return bAnswered;
 }
 
 std::unique_ptr<WaylandOverlay> WaylandOverlay::Connect(const std::vector<std::string>& withheld,

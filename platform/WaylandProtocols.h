@@ -4,6 +4,8 @@
 // velvetfade_wayland library's sources see these headers.
 #include <wayland-client.h>
 
+#include <functional>
+
 #include "viewporter-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -13,6 +15,17 @@
 #define namespace namespace_
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
+
+// How long the compositor may take over an answer: a capture, a configure, a round trip.
+inline constexpr int ANSWER_TIMEOUT_MS = 3000;
+
+// Reads and dispatches the connection's events until done() holds; false when the connection
+// fails or the compositor sends nothing more for ANSWER_TIMEOUT_MS, so that a compositor that
+// does not answer cannot hang the saver.
+bool DispatchUntil(wl_display* pDisplay, const std::function<bool()>& done);
+// A round trip within that time: every request sent so far has been handled and its events
+// dispatched.
+bool RoundTrip(wl_display* pDisplay);
 
 // Destroys a protocol object we may not have made, and forgets it.
 template <typename T>

@@ -7,10 +7,11 @@ source "$(dirname "$0")/sway.sh"
 
 # compositor | command | lock screen | what it lacks
 # phoc: wlroots' protocols, with its own stacking of layer surfaces.
-# cage: a kiosk without the layer shell that gives every window the whole layout.
+# cage: a kiosk without the layer shell that gives every window the whole layout. It runs one
+# program of its own; this one shows nothing and ends when cage does.
 TABLE=(
     "phoc|phoc -C \$dir/phoc.ini|swaylock"
-    "cage|cage -- sleep 3600|"
+    "cage|cage -- sh -c 'while [ -S \"\$XDG_RUNTIME_DIR/\$WAYLAND_DISPLAY\" ]; do sleep 0.2; done'|"
 )
 row=$(printf '%s\n' "${TABLE[@]}" | grep "^$1|") || fail "no compositor $1 in the table"
 IFS='|' read -r name command locker <<<"$row"
