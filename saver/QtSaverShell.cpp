@@ -119,8 +119,10 @@ bool QtSaverShell::CreateOwnWindow(const char* pszName) {
         if (pOverlay && pOverlay->CanCapture()) {
             std::vector<std::optional<PlatformImage>> captures = pOverlay->CaptureOutputs();
             m_waylandDesktop = CapturedOutput(std::move(captures.front()));
-        } else {
+        } else if (pOverlay) {
             std::fprintf(stderr, "Velvetfade: %s\n", NO_SCREENCOPY_MESSAGE);
+        } else {
+            std::fprintf(stderr, "Velvetfade: %s The fade starts from black.\n", strError.c_str());
         }
         // Qt's own grab would only give black here.
         m_services.desktop = &m_waylandDesktop;
