@@ -87,6 +87,7 @@ struct OverlayOutput {
     xdg_toplevel* toplevel = nullptr;
     wp_viewport* viewport = nullptr;
     bool configured = false;
+    bool rearranged = false;     // placed again at the same size since that was last looked into
     bool resizePending = false;  // given another size; no buffers until they are remade for it
     bool active = false;
     int width = 0, height = 0;  // the surface's, logical

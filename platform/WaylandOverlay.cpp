@@ -12,6 +12,13 @@
 #include "platform/WaylandProtocols.h"
 #include "platform/WaylandSeat.h"
 
+namespace {
+
+// How long a lock screen may take to cover the other outputs once it covers one.
+constexpr int LOCK_MAPS_WITHIN_MS = 1000;
+
+}  // namespace
+
 std::vector<std::string> WithheldProtocols() {
     std::vector<std::string> names;
     const char* pszList = std::getenv("VELVETFADE_WITHHOLD");
@@ -151,7 +158,10 @@ void WaylandOverlay::Impl::AddOutput(wl_registry* pRegistry, uint32_t name, uint
         OutputEvents{});
     OverlayOutput& output = *pOutput;
     output.events.closed = [this] { OutputsChanged(); };
-    output.events.rearranged = [this] { rearranged = true; };
+    output.events.rearranged = [this, &output] {
+        rearranged = true;
+        output.rearranged = true;
+    };
     output.events.deactivated = [this] { deactivated = true; };
     outputs.push_back(std::move(pOutput));
 }
@@ -163,6 +173,16 @@ void WaylandOverlay::Impl::AfterEvents() {
     if (rearranged) {
         // On wlroots compositors of the older kind a lock screen's surfaces go beneath ours.
         if (LockScreenUp()) {
+            // It maps them one output after another, each placing ours there again; leaving
+            // before it covers every output would show the desktop on the rest. A lock that
+            // covers fewer outputs is given a moment.
+            ::DispatchUntil(
+                display,
+                [this] {
+                    return std::all_of(outputs.begin(), outputs.end(),
+                                       [](const auto& p) { return p->rearranged; });
+                },
+                LOCK_MAPS_WITHIN_MS);
             if (handlers.locked) {
                 handlers.locked();
             }
@@ -173,6 +193,9 @@ void WaylandOverlay::Impl::AfterEvents() {
         // another reason to ask.
         RoundTrip(display);
         rearranged = false;
+        for (auto& pOutput : outputs) {
+            pOutput->rearranged = false;
+        }
     }
     for (auto& pOutput : outputs) {
         if (pOutput->resizePending) {
@@ -219,9 +242,9 @@ WaylandOverlay::Impl::~Impl() {
     }
 }
 
-bool DispatchUntil(wl_display* display, const std::function<bool()>& done) {
+bool DispatchUntil(wl_display* display, const std::function<bool()>& done, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ANSWER_TIMEOUT_MS);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (wl_display_dispatch_pending(display) < 0) {
             return false;

@@ -20,9 +20,10 @@
 inline constexpr int ANSWER_TIMEOUT_MS = 3000;
 
 // Reads and dispatches the connection's events until done() holds; false when the connection
-// fails or the compositor sends nothing more for ANSWER_TIMEOUT_MS, so that a compositor that
+// fails or done() still does not hold after timeoutMs, so that a compositor that
 // does not answer cannot hang the saver.
-bool DispatchUntil(wl_display* pDisplay, const std::function<bool()>& done);
+bool DispatchUntil(wl_display* pDisplay, const std::function<bool()>& done,
+                   int timeoutMs = ANSWER_TIMEOUT_MS);
 // A round trip within that time: every request sent so far has been handled and its events
 // dispatched.
 bool RoundTrip(wl_display* pDisplay);
