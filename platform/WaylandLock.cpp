@@ -72,9 +72,8 @@ std::optional<bool> InputInhibitorHeld() {
         } else if (wl_display_get_error(pDisplay) == 0) {
             zwlr_input_inhibitor_v1_destroy(pInhibitor);  // no answer in time: none to give
         } else {
-            held = RefusedAsInhibited(pDisplay);
-            if (!*held) {
-                held.reset();
+            if (RefusedAsInhibited(pDisplay)) {
+                held = true;
             }
             // The connection is gone: only our side of the object remains.
             wl_proxy_destroy(reinterpret_cast<wl_proxy*>(pInhibitor));
