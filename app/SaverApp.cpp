@@ -7,6 +7,7 @@ constexpr const char* SAVER_NAME = "Velvetfade";
 const char* const SaverApp::USAGE =
     "Usage: Velvetfade [--root | --window-id WINDOW | --window] [--wayland] [SETTINGS]\n"
     "       Velvetfade [/s | /c | /p WINDOW]\n"
+    "       Velvetfade --idle SECONDS [--wayland] [SETTINGS]\n"
     "Takes a snapshot of the screen, then cross-fades endlessly from it to a scene and back.\n"
     "\n"
     "  --root             draw in the window $XSCREENSAVER_WINDOW names, else on the desktop\n"
@@ -18,6 +19,8 @@ const char* const SaverApp::USAGE =
     "  /s                 run full-screen as a screen saver (also without arguments)\n"
     "  /c                 open the settings\n"
     "  /p WINDOW          run as a preview in that X window (decimal)\n"
+    "  --idle SECONDS     stay in the background and run the saver full-screen whenever the\n"
+    "                     session has been idle that long (1 to 86400)\n"
     "  --help, --version  say this, or the version, and end\n"
     "\n"
     "SETTINGS, for this run only instead of the stored ones:\n"
@@ -41,10 +44,40 @@ std::optional<std::string> SaverApp::HelpOrVersion(int argc, const char* const* 
 
 std::optional<std::string> SaverApp::UsageError(int argc, const char* const* argv) {
     std::string strError = ParseXScreenSaverOptions(argc, argv).strError;
-    if (strError.empty()) {
+    if (!strError.empty()) {
+        return strError;
+    }
+    if (const auto saverArgs = IdleSaverArguments(argc, argv)) {
+        std::vector<const char*> ptrs{argv[0]};
+        for (const std::string& arg : *saverArgs) {
+            ptrs.push_back(arg.c_str());
+        }
+        if (RequestedMode(static_cast<int>(ptrs.size()), ptrs.data(), nullptr) !=
+            SaverMode::Saver) {
+            return std::string(
+                "--idle starts the full-screen saver; it does not go with /c, /p, "
+                "--root, --window-id or --window.");
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> SaverApp::IdleSaverArguments(int argc,
+                                                                     const char* const* argv) {
+    if (!ParseXScreenSaverOptions(argc, argv).idleSeconds) {
         return std::nullopt;
     }
-    return strError;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i] != nullptr ? argv[i] : "";
+        if (arg == "--idle") {
+            ++i;  // and its value
+        } else if (arg.rfind("--idle=", 0) != 0) {
+            args.push_back(arg);
+        }
+    }
+    args.emplace_back("/s");
+    return args;
 }
 
 namespace {

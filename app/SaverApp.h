@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/SaverCommandLineInfo.h"
 #include "app/XScreenSaverOptions.h"
@@ -44,6 +45,11 @@ public:
     // (--wayland), or when a compositor is named and no X display is.
     static bool UsesWayland(int argc, const char* const* argv, const char* pszWaylandDisplay,
                             const char* pszDisplay);
+    // With --idle, the arguments (after the program's name) of the full-screen saver to start
+    // when the session is idle: the command line's own without --idle, and /s. Nothing without
+    // --idle.
+    static std::optional<std::vector<std::string>> IdleSaverArguments(int argc,
+                                                                      const char* const* argv);
     // Why InitInstance returned false; empty when the program simply has nothing more to do.
     const std::string& FailureMessage() const { return m_strFailure; }
 

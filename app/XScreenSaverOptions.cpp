@@ -104,7 +104,7 @@ const NumberOption* FindNumberOption(const std::string& name) {
 }
 
 bool TakesValue(const std::string& name) {
-    return name == "scene" || FindNumberOption(name) != nullptr;
+    return name == "scene" || name == "idle" || FindNumberOption(name) != nullptr;
 }
 
 // One of our own two-dash options that takes a value; false when the name is none of them.
@@ -117,6 +117,13 @@ bool TakeSetting(const std::string& name, const char* pszValue, XScreenSaverOpti
             strError = "--" + name + " needs a whole number from " +
                        std::to_string(pOption->range.nMin) + " to " +
                        std::to_string(pOption->range.nMax) + ", not \"" + value + "\".";
+        }
+    } else if (name == "idle") {
+        options.idleSeconds = ParseInRange(value, IDLE_SECONDS_RANGE);
+        if (!options.idleSeconds) {
+            strError = "--idle needs the idle time in seconds, from " +
+                       std::to_string(IDLE_SECONDS_RANGE.nMin) + " to " +
+                       std::to_string(IDLE_SECONDS_RANGE.nMax) + ", not \"" + value + "\".";
         }
     } else if (name == "scene") {
         const auto scene =

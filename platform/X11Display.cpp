@@ -1,5 +1,6 @@
 #include "platform/X11Display.h"
 
+#include <xcb/screensaver.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -173,4 +174,24 @@ std::optional<PlatformImage> X11Display::HostScreenshot(long hWnd) const {
         return std::nullopt;
     }
     return ReadPixmap(*pixmap, size->width, size->height);
+}
+
+std::optional<uint32_t> X11Display::IdleMs() const {
+    if (m_pConn == nullptr) {
+        return std::nullopt;
+    }
+    const xcb_query_extension_reply_t* pExtension =
+        xcb_get_extension_data(m_pConn, &xcb_screensaver_id);
+    if (pExtension == nullptr || pExtension->present == 0) {
+        return std::nullopt;
+    }
+    xcb_screensaver_query_info_reply_t* pReply = xcb_screensaver_query_info_reply(
+        m_pConn, xcb_screensaver_query_info(m_pConn, static_cast<xcb_drawable_t>(RootWindow())),
+        nullptr);
+    if (pReply == nullptr) {
+        return std::nullopt;
+    }
+    const uint32_t dwIdleMs = pReply->ms_since_user_input;
+    std::free(pReply);
+    return dwIdleMs;
 }

@@ -45,6 +45,10 @@ public:
     // screen (_SCREENSAVER_SCREENSHOT), at the pixmap's own size; nothing when there is none.
     std::optional<PlatformImage> HostScreenshot(long hWnd) const;
 
+    // How long since the user last pressed a key or moved the mouse, in milliseconds, as the
+    // server's screen-saver extension counts; nothing without it.
+    std::optional<uint32_t> IdleMs() const;
+
 private:
     xcb_connection_t* m_pConn = nullptr;
 };

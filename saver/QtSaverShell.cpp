@@ -11,6 +11,7 @@
 
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
+#include "platform/SessionBus.h"
 #include "saver/FadeSaverWindow.h"
 
 QtSaverShell::QtSaverShell() : m_profile(IniProfileStore::ForProgram(ProgramProfileName())) {
@@ -39,6 +40,15 @@ bool QtSaverShell::CreateSaverWindow(const char* pszName, long hParent, bool bAu
 }
 
 bool QtSaverShell::CreateOnEveryMonitor(const char* pszName, bool bAutoDelete) {
+    // Not starting is no failure: the locker already hides the screen.
+    if (const std::optional<std::string> locker = SessionLockedBy()) {
+        std::fprintf(stderr,
+                     "Velvetfade: the screen is locked (%s says so); the saver does not start.\n",
+                     locker->c_str());
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        return true;
+    }
     // The primary monitor first: its window owns the message boxes.
     QList<QScreen*> screens = QGuiApplication::screens();
     if (QScreen* pPrimary = QGuiApplication::primaryScreen()) {

@@ -5,6 +5,7 @@
 
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
+#include "platform/SessionBus.h"
 #include "saver/FrameClock.h"
 
 namespace {
@@ -52,6 +53,11 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
     // Our surfaces would cover the lock screen, and the desktop would show once they went.
     if (m_pOverlay->LockScreenUp()) {
         Say("the screen is locked; the saver does not start over the lock screen.");
+        EndSoon();
+        return true;
+    }
+    if (const std::optional<std::string> locker = SessionLockedBy()) {
+        Say("the screen is locked (" + *locker + " says so); the saver does not start.");
         EndSoon();
         return true;
     }

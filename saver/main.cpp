@@ -11,6 +11,7 @@
 #include "app/SaverApp.h"
 #include "platform/QuitOnSignals.h"
 #include "platform/X11Display.h"
+#include "saver/IdleShell.h"
 #include "saver/QtSaverShell.h"
 #include "saver/Translation.h"
 #include "saver/WaylandSaverShell.h"
@@ -92,6 +93,25 @@ std::optional<int> AnswerWithoutShowing(const std::vector<const char*>& args) {
     return std::nullopt;
 }
 
+// --idle: the watch runs until it is ended, starting the saver whenever the session is idle.
+// In a Wayland session it watches the compositor even where DISPLAY is set: XWayland's idle time
+// counts only X11 windows' input, and a saver on XWayland would see only their contents.
+int RunIdleWatch(int argc, char** argv, const std::vector<const char*>& args,
+                 std::vector<std::string> saverArgs) {
+    QCoreApplication app(argc, argv);
+    const XScreenSaverOptions options =
+        ParseXScreenSaverOptions(static_cast<int>(args.size()), args.data());
+    IdleShell shell(*options.idleSeconds, args[0], std::move(saverArgs));
+    std::string strError;
+    if (!shell.Start(options.bWayland || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+                     strError)) {
+        std::fprintf(stderr, "Velvetfade: %s\n", strError.c_str());
+        return 1;
+    }
+    QuitOnSignals(app, [] {});
+    return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +129,10 @@ int main(int argc, char** argv) {
     }
     if (const std::optional<int> status = AnswerWithoutShowing(argPtrs)) {
         return *status;
+    }
+    if (auto saverArgs =
+            SaverApp::IdleSaverArguments(static_cast<int>(argPtrs.size()), argPtrs.data())) {
+        return RunIdleWatch(argc, argv, argPtrs, std::move(*saverArgs));
     }
     if (SaverApp::UsesWayland(static_cast<int>(argPtrs.size()), argPtrs.data(),
                               std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"))) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/IdleWatch.h"
 #include "app/SaverApp.h"
 #include "app/XScreenSaverOptions.h"
 
@@ -125,15 +126,28 @@ TEST(CommandLine, MistypedLongOptionsAndBadSettingsAreUsageErrors) {
         {{"--root", "--hold"}, "--hold needs a whole number from 0 to 60, not \"\"."},
         {{"--scene", "sky", "--windw"},
          "--scene needs colour, gradation, pictures or random, not \"sky\"."},
+        {{"--idle", "0"}, "--idle needs the idle time in seconds, from 1 to 86400, not \"0\"."},
+        {{"--idle=5m"}, "--idle needs the idle time in seconds, from 1 to 86400, not \"5m\"."},
     };
     for (const auto& [args, message] : errors) {
         EXPECT_EQ(UsageErrorOf(args), message) << args.front();
+    }
+    // The idle watch starts the full-screen saver, nothing else.
+    for (std::vector<const char*> other : {std::vector<const char*>{"--idle", "60", "/c"},
+                                           {"--window", "--idle", "60"},
+                                           {"--idle=60", "--root"},
+                                           {"/p", "1234", "--idle", "60"}}) {
+        EXPECT_EQ(UsageErrorOf(other),
+                  "--idle starts the full-screen saver; it does not go with /c, /p, --root, "
+                  "--window-id or --window.")
+            << other.front();
     }
     // The Windows switches and one-dash words keep their meaning; every value is taken whole.
     for (std::vector<const char*> fine :
          {std::vector<const char*>{"-fps", "-x", "/windw", "--", "/p", "1234"},
           {"--window-id", "--hlep"},
-          {"--root", "--frame-rate", "60", "--fade-step=20", "--hold", "0", "--scene", "color"}}) {
+          {"--root", "--frame-rate", "60", "--fade-step=20", "--hold", "0", "--scene", "color"},
+          {"--idle", "86400", "--wayland", "/s"}}) {
         EXPECT_FALSE(UsageErrorOf(fine)) << fine.front();
     }
 }
@@ -162,6 +176,49 @@ TEST(CommandLine, SettingsGivenForOneRunReachTheShowsButNotTheSheet) {
     EXPECT_EQ(other.overrides.sceneKind, SCENE_BITMAP);
     EXPECT_FALSE(other.overrides.framesPerSecond || other.overrides.fadeStep ||
                  other.overrides.intervalSeconds);
+}
+
+TEST(CommandLine, TheIdleWatchStartsTheSaverWithTheRestOfItsCommandLine) {
+    auto saverArgs = [](std::vector<const char*> args) {
+        args.insert(args.begin(), "velvetfade");
+        return SaverApp::IdleSaverArguments(static_cast<int>(args.size()), args.data());
+    };
+    EXPECT_EQ(saverArgs({"--scene", "colour", "--idle", "300", "--hold=5"}),
+              (std::vector<std::string>{"--scene", "colour", "--hold=5", "/s"}));
+    EXPECT_EQ(saverArgs({"--idle=300"}), std::vector<std::string>{"/s"});
+    EXPECT_FALSE(saverArgs({"/s", "--hold", "5"}));
+}
+
+// Readings of the idle counter (ms) and the compositor's word, against the timeout of 1000 ms:
+// one start each time the user goes idle, none over a running saver, none after a saver that
+// ended until the user has been back.
+TEST(IdleWatch, StartsOnceEachTimeTheUserGoesIdle) {
+    IdleWatch watch(1000);
+    EXPECT_EQ(watch.NextReadingMs(), 1010u);
+    EXPECT_FALSE(watch.Reading(400));
+    EXPECT_EQ(watch.NextReadingMs(), 610u);
+    EXPECT_TRUE(watch.Reading(1000));
+    EXPECT_EQ(watch.NextReadingMs(), IdleWatch::IDLE_READING_MS);
+    EXPECT_FALSE(watch.Reading(2000));
+    watch.SaverEnded();  // ended by a lock screen: the user has not been back
+    EXPECT_FALSE(watch.Reading(9000));
+    // Back and idle again between two readings: the counter went down.
+    EXPECT_TRUE(watch.Reading(1500));
+    // Back while the saver runs (input it ignores), idle again: it still runs.
+    EXPECT_FALSE(watch.Reading(10));
+    EXPECT_FALSE(watch.Reading(1200));
+    watch.SaverEnded();
+    EXPECT_FALSE(watch.Reading(1300));
+    EXPECT_FALSE(watch.Reading(20));
+    EXPECT_TRUE(watch.Reading(1020));
+
+    IdleWatch notified(1000);
+    EXPECT_TRUE(notified.Notified(true));
+    EXPECT_FALSE(notified.Notified(true));
+    notified.SaverEnded();
+    EXPECT_FALSE(notified.Notified(true));
+    EXPECT_FALSE(notified.Notified(false));
+    EXPECT_TRUE(notified.Notified(true));
 }
 
 TEST(CommandLine, WindowNumbersAreDecimalOrHexXIds) {

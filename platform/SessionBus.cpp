@@ -1,0 +1,53 @@
+#include "platform/SessionBus.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+
+namespace {
+
+// A locker or compositor that is not answering at once is as good as absent.
+constexpr int ANSWER_MS = 1000;
+
+std::optional<QVariant> Ask(const QString& service, const QString& path, const QString& interface,
+                            const QString& method) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(service).value()) {
+        return std::nullopt;
+    }
+    const QDBusMessage reply = bus.call(
+        QDBusMessage::createMethodCall(service, path, interface, method), QDBus::Block, ANSWER_MS);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return std::nullopt;
+    }
+    return reply.arguments().first();
+}
+
+}  // namespace
+
+std::optional<uint32_t> MutterIdleMs() {
+    const std::optional<QVariant> idle =
+        Ask(QStringLiteral("org.gnome.Mutter.IdleMonitor"),
+            QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
+            QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"));
+    if (!idle || !idle->canConvert<qulonglong>()) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(std::min<qulonglong>(idle->toULongLong(), UINT32_MAX));
+}
+
+std::optional<std::string> SessionLockedBy() {
+    // GNOME Shell's and the freedesktop one (KDE's KWin, Xfce, Cinnamon, MATE).
+    const char* const lockers[][2] = {{"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"},
+                                      {"org.freedesktop.ScreenSaver", "/ScreenSaver"}};
+    for (const auto& [pszService, pszPath] : lockers) {
+        const std::optional<QVariant> active =
+            Ask(QLatin1String(pszService), QLatin1String(pszPath), QLatin1String(pszService),
+                QStringLiteral("GetActive"));
+        if (active && active->toBool()) {
+            return pszService;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What the desktop tells on the session bus, asked only of services that run (nothing is
+// started to answer), each answer awaited briefly.
+
+// GNOME's idle counter (org.gnome.Mutter.IdleMonitor), in milliseconds; nothing where no
+// Mutter answers.
+std::optional<uint32_t> MutterIdleMs();
+
+// The screen locker that says the session is locked (or its screen saver is on), by its bus
+// name; nothing when none says so.
+std::optional<std::string> SessionLockedBy();
