@@ -53,10 +53,11 @@ const wl_output_listener OUTPUT_LISTENER = {
     .mode = OnMode,
     .done = OnOutputDone,
     .scale = OnScale,
-#ifdef WL_OUTPUT_NAME_SINCE_VERSION
-    .name = nullptr,
-    .description = nullptr,
-#endif
+    .name =
+        [](void* pData, wl_output*, const char* pszName) {
+            OutputOf(pData).info.connector = pszName != nullptr ? pszName : "";
+        },
+    .description = [](void*, wl_output*, const char*) {},
 };
 
 // --- a layer surface -------------------------------------------------------------------------
@@ -117,6 +118,7 @@ const xdg_surface_listener XDG_SURFACE_LISTENER = {.configure = OnXdgSurfaceConf
 }  // namespace
 
 void WaylandGlobals::Release() {
+    Destroy(kdeScreencast, zkde_screencast_unstable_v1_destroy);
     Destroy(viewporter, wp_viewporter_destroy);
     Destroy(screencopy, zwlr_screencopy_manager_v1_destroy);
     Destroy(layerShell, zwlr_layer_shell_v1_destroy);

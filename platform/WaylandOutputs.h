@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/WaylandBuffers.h"
 #include "platform/WaylandCapture.h"
@@ -19,6 +20,7 @@ struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 struct zwlr_screencopy_manager_v1;
+struct zkde_screencast_unstable_v1;
 
 // A monitor as the compositor describes it. (Where it lies on the desktop, wlroots tells
 // through another protocol only; nothing here needs it.)
@@ -26,6 +28,7 @@ struct WaylandOutput {
     int width = 0, height = 0;  // its current mode, in pixels
     int scale = 1;
     int32_t transform = 0;  // how the compositor turns pictures to show them (wl_output's)
+    std::string connector;  // its name, such as "DP-1", from compositors that tell it
 
     // The mode's size as the user sees it: a portrait monitor is taller than it is wide.
     int UprightWidth() const { return (transform & 1) != 0 ? height : width; }
@@ -42,6 +45,7 @@ struct WaylandGlobals {
     uint32_t screencopyVersion = 0;
     xdg_wm_base* wmBase = nullptr;
     wp_viewporter* viewporter = nullptr;
+    zkde_screencast_unstable_v1* kdeScreencast = nullptr;  // KWin's, offered to programs it trusts
 
     void Release();
 };

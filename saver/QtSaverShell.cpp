@@ -13,6 +13,7 @@
 #include "imaging/DesktopPictures.h"
 #include "platform/SessionBus.h"
 #include "saver/FadeSaverWindow.h"
+#include "saver/WaylandSaverShell.h"
 
 QtSaverShell::QtSaverShell() : m_profile(IniProfileStore::ForProgram(ProgramProfileName())) {
     m_services.desktop = &m_desktop;
@@ -126,11 +127,9 @@ bool QtSaverShell::CreateOwnWindow(const char* pszName) {
         // is read before the window appears. The show starts from the first output.
         std::string strError;
         const auto pOverlay = WaylandOverlay::Connect(WithheldProtocols(), strError);
-        if (pOverlay && pOverlay->CanCapture()) {
-            std::vector<std::optional<PlatformImage>> captures = pOverlay->CaptureOutputs();
+        if (pOverlay) {
+            std::vector<std::optional<PlatformImage>> captures = CaptureWaylandOutputs(*pOverlay);
             m_waylandDesktop = CapturedOutput(std::move(captures.front()));
-        } else if (pOverlay) {
-            std::fprintf(stderr, "Velvetfade: %s\n", NO_SCREENCOPY_MESSAGE);
         } else {
             std::fprintf(stderr, "Velvetfade: %s The fade starts from black.\n", strError.c_str());
         }

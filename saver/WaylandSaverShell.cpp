@@ -5,6 +5,7 @@
 
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
+#include "platform/MutterScreenCast.h"
 #include "platform/SessionBus.h"
 #include "saver/FrameClock.h"
 
@@ -86,17 +87,36 @@ bool WaylandSaverShell::CreateSaverWindow(const char* /*pszName*/, long hParent,
     return true;
 }
 
-void WaylandSaverShell::CaptureOutputs() {
-    if (!m_pOverlay->CanCapture()) {
-        Say(NO_SCREENCOPY_MESSAGE);
+std::vector<std::optional<PlatformImage>> CaptureWaylandOutputs(WaylandOverlay& overlay) {
+    std::optional<std::vector<std::optional<PlatformImage>>> captures;
+    std::string strError;
+    if (overlay.CanCapture()) {
+        captures = overlay.CaptureOutputs();
+    } else {
+        // GNOME has neither screencopy nor KWin's screencast, but a screencast of its own.
+        std::vector<std::string> connectors;
+        for (const WaylandOutput& output : overlay.Outputs()) {
+            connectors.push_back(output.connector);
+        }
+        captures = MutterCastOutputs(connectors, strError);
     }
-    std::vector<std::optional<PlatformImage>> captures = m_pOverlay->CaptureOutputs();
+    if (!captures) {
+        Say(NO_SCREENCOPY_MESSAGE);
+        return std::vector<std::optional<PlatformImage>>(overlay.Outputs().size());
+    }
+    for (size_t i = 0; i < captures->size(); ++i) {
+        if (!(*captures)[i]) {
+            Say("output " + std::to_string(i + 1) + " could not be read" +
+                (strError.empty() ? "" : " (" + strError + ")") + "; its fade starts from black.");
+        }
+    }
+    return std::move(*captures);
+}
+
+void WaylandSaverShell::CaptureOutputs() {
+    std::vector<std::optional<PlatformImage>> captures = CaptureWaylandOutputs(*m_pOverlay);
     m_shows.resize(m_pOverlay->Outputs().size());
     for (size_t i = 0; i < m_shows.size(); ++i) {
-        if (!captures[i] && m_pOverlay->CanCapture()) {
-            Say("output " + std::to_string(i + 1) +
-                " could not be read; its fade starts from black.");
-        }
         m_shows[i].desktop = CapturedOutput(std::move(captures[i]));
     }
 }

@@ -16,6 +16,11 @@
 #include "saver/FadeShow.h"
 #include "saver/FrameClock.h"
 
+// Every output's contents before anything of ours covers them, through whichever way the
+// compositor offers (screencopy, KWin's or GNOME's screencast); nothing for an output that could
+// not be read, which is said on standard error.
+std::vector<std::optional<PlatformImage>> CaptureWaylandOutputs(WaylandOverlay& overlay);
+
 // Starts the full-screen saver on a Wayland compositor: a show for every output, each from that
 // output's own contents, on one frame timer; the seat's input ends them all as the settings say.
 // Only the full-screen saver runs here: previews and XScreenSaver's windows are X11 windows, and
