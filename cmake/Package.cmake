@@ -25,4 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "xscreensaver, qt6-image-formats-plugins, qt6-translations-l10n")
 # On Wayland: starting it when the session is idle, and the settings on Qt's Wayland platform.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-ipafont-gothic, swayidle, qt6-wayland")
+# The desktop entry names the program by its path in the package.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/PackageDesktopEntry.cmake)
+set(CPACK_VELVETFADE_DESKTOP_ENTRY ${CMAKE_BINARY_DIR}/res/package/velvetfade.desktop)
 include(CPack)

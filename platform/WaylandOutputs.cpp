@@ -118,7 +118,6 @@ const xdg_surface_listener XDG_SURFACE_LISTENER = {.configure = OnXdgSurfaceConf
 }  // namespace
 
 void WaylandGlobals::Release() {
-    Destroy(kdeScreencast, zkde_screencast_unstable_v1_destroy);
     Destroy(viewporter, wp_viewporter_destroy);
     Destroy(screencopy, zwlr_screencopy_manager_v1_destroy);
     Destroy(layerShell, zwlr_layer_shell_v1_destroy);

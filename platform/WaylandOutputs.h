@@ -20,7 +20,6 @@ struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 struct zwlr_screencopy_manager_v1;
-struct zkde_screencast_unstable_v1;
 
 // A monitor as the compositor describes it. (Where it lies on the desktop, wlroots tells
 // through another protocol only; nothing here needs it.)
@@ -45,7 +44,6 @@ struct WaylandGlobals {
     uint32_t screencopyVersion = 0;
     xdg_wm_base* wmBase = nullptr;
     wp_viewporter* viewporter = nullptr;
-    zkde_screencast_unstable_v1* kdeScreencast = nullptr;  // KWin's, offered to programs it trusts
 
     void Release();
 };

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/PipeWireFrame.h"
 #include "platform/WaylandLock.h"
 #include "platform/WaylandProtocols.h"
 #include "platform/WaylandSeat.h"
@@ -65,10 +64,6 @@ struct WaylandOverlay::Impl {
                            [pSurface](const auto& p) { return p->surface == pSurface; });
     }
     void AddOutput(wl_registry* pRegistry, uint32_t name, uint32_t version);
-    // Every output's contents through KWin's screencast, where there is no screencopy.
-    std::vector<std::optional<PlatformImage>> CastOutputs();
-    // For a frame of a screencast once its node is known.
-    static constexpr int SCREENCAST_FRAME_MS = 2000;
     // Keeps the outputs that show something, numbered; false when none does.
     bool KeepShowingOutputs();
     // What the compositor did to our surfaces since the last events were handled.
@@ -114,10 +109,6 @@ void BindGlobal(Impl& impl, wl_registry* registry, uint32_t name, const std::str
         g.screencopyVersion = std::min(version, 3u);
         g.screencopy = Bind<zwlr_screencopy_manager_v1>(
             registry, name, &zwlr_screencopy_manager_v1_interface, g.screencopyVersion);
-    } else if (strInterface == zkde_screencast_unstable_v1_interface.name &&
-               g.kdeScreencast == nullptr) {
-        g.kdeScreencast = Bind<zkde_screencast_unstable_v1>(
-            registry, name, &zkde_screencast_unstable_v1_interface, 1);
     } else if (strInterface == wp_viewporter_interface.name && g.viewporter == nullptr) {
         g.viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, 1);
     } else if (strInterface == xdg_wm_base_interface.name && g.wmBase == nullptr) {
@@ -339,7 +330,7 @@ const std::vector<WaylandOutput>& WaylandOverlay::Outputs() const {
 }
 
 bool WaylandOverlay::CanCapture() const {
-    return m_pImpl->globals.screencopy != nullptr || m_pImpl->globals.kdeScreencast != nullptr;
+    return m_pImpl->globals.screencopy != nullptr;
 }
 
 bool WaylandOverlay::HasLayerShell() const {
@@ -350,57 +341,8 @@ bool WaylandOverlay::LockScreenUp() const {
     return m_pImpl->LockScreenUp();
 }
 
-namespace {
-
-// An output's screencast as KWin starts it: the PipeWire node to read, once told.
-struct KdeStream {
-    zkde_screencast_stream_unstable_v1* stream = nullptr;
-    std::optional<uint32_t> node;
-    bool bEnded = false;
-};
-
-const zkde_screencast_stream_unstable_v1_listener KDE_STREAM_LISTENER = {
-    .closed =
-        [](void* pData, zkde_screencast_stream_unstable_v1*) {
-            static_cast<KdeStream*>(pData)->bEnded = true;
-        },
-    .created = [](void* pData, zkde_screencast_stream_unstable_v1*,
-                  uint32_t node) { static_cast<KdeStream*>(pData)->node = node; },
-    .failed = [](void* pData, zkde_screencast_stream_unstable_v1*,
-                 const char*) { static_cast<KdeStream*>(pData)->bEnded = true; },
-};
-
-}  // namespace
-
-std::vector<std::optional<PlatformImage>> WaylandOverlay::Impl::CastOutputs() {
-    std::vector<KdeStream> streams(outputs.size());
-    for (size_t i = 0; i < outputs.size(); ++i) {
-        streams[i].stream = zkde_screencast_unstable_v1_stream_output(
-            globals.kdeScreencast, outputs[i]->output, ZKDE_SCREENCAST_UNSTABLE_V1_POINTER_HIDDEN);
-        zkde_screencast_stream_unstable_v1_add_listener(streams[i].stream, &KDE_STREAM_LISTENER,
-                                                        &streams[i]);
-    }
-    DispatchUntil([&streams] {
-        return std::all_of(streams.begin(), streams.end(),
-                           [](const KdeStream& s) { return s.node || s.bEnded; });
-    });
-    std::vector<std::optional<PlatformImage>> images(outputs.size());
-    for (size_t i = 0; i < outputs.size(); ++i) {
-        if (streams[i].node && !streams[i].bEnded) {
-            std::string strError;
-            images[i] = ReadPipeWireFrame(*streams[i].node, SCREENCAST_FRAME_MS, strError);
-        }
-        zkde_screencast_stream_unstable_v1_close(streams[i].stream);
-    }
-    wl_display_flush(display);
-    return images;
-}
-
 std::vector<std::optional<PlatformImage>> WaylandOverlay::CaptureOutputs() {
     Impl& impl = *m_pImpl;
-    if (impl.globals.screencopy == nullptr && impl.globals.kdeScreencast != nullptr) {
-        return impl.CastOutputs();
-    }
     std::vector<std::optional<PlatformImage>> images(impl.outputs.size());
     if (impl.globals.screencopy == nullptr) {
         return images;

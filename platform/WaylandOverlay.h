@@ -16,8 +16,8 @@
 
 // Said on standard error where the compositor lets no program read the screen.
 inline constexpr const char* NO_SCREENCOPY_MESSAGE =
-    "the compositor does not let programs read the screen (neither wlr-screencopy nor a "
-    "screencast of KWin or GNOME); the fade starts from black.";
+    "the compositor does not let programs read the screen (neither wlr-screencopy nor KWin's "
+    "or GNOME's own ways); the fade starts from black.";
 
 // Protocols to treat as missing, from $VELVETFADE_WITHHOLD (comma-separated interface names):
 // how a compositor without them is tried on one that has them.
@@ -58,7 +58,7 @@ public:
     WaylandOverlay& operator=(const WaylandOverlay&) = delete;
 
     const std::vector<WaylandOutput>& Outputs() const;
-    // Whether CaptureOutputs can read the outputs: screencopy, or KWin's screencast.
+    // Whether CaptureOutputs can read the outputs (wlr-screencopy).
     bool CanCapture() const;
     bool HasLayerShell() const;
     // Whether a lock screen is up that would end up beneath our surfaces (WaylandLock.h).

@@ -5,7 +5,7 @@
 
 #include "app/SettingsView.h"
 #include "imaging/DesktopPictures.h"
-#include "platform/MutterScreenCast.h"
+#include "platform/DesktopCapture.h"
 #include "platform/SessionBus.h"
 #include "saver/FrameClock.h"
 
@@ -93,12 +93,15 @@ std::vector<std::optional<PlatformImage>> CaptureWaylandOutputs(WaylandOverlay& 
     if (overlay.CanCapture()) {
         captures = overlay.CaptureOutputs();
     } else {
-        // GNOME has neither screencopy nor KWin's screencast, but a screencast of its own.
+        // KDE Plasma and GNOME have no screencopy, but services of their own on the session bus.
         std::vector<std::string> connectors;
         for (const WaylandOutput& output : overlay.Outputs()) {
             connectors.push_back(output.connector);
         }
-        captures = MutterCastOutputs(connectors, strError);
+        captures = KWinScreenshotOutputs(connectors, strError);
+        if (!captures) {
+            captures = MutterCastOutputs(connectors, strError);
+        }
     }
     if (!captures) {
         Say(NO_SCREENCOPY_MESSAGE);

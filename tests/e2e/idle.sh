@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # End to end, --idle on each desktop that runs here, one row of the table a case: the saver
-# starts after the idle time and not before, from the desktop as it was; input ends it, and it
-# starts again after the next idle time; ending the watch ends its saver.
+# starts after the idle time and not before, and fades from the desktop as it was (read through
+# the desktop's own way where there is no screencopy); input ends it, and it starts again after
+# the next idle time; ending the watch ends its saver. KWin's row has no input to give.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/sway.sh"
+source "$(dirname "$0")/desktops.sh"
 
 DESKTOP=3366cc ORANGE=ff8000
 case $1 in
@@ -22,13 +24,49 @@ case $1 in
         colour() { wl_pixel 1 20 20; }
         activity() { "$WAYLAND_POINTER" move 30 30; }
         ;;
+    mutter | kwin)
+        if [[ $1 == mutter ]]; then
+            start_mutter "$E2E_TMP/desk" 640x480 || fail "mutter did not start: $(cat "$E2E_TMP"/desk/*.log)"
+            source_name="as GNOME counts it"
+            activity() { "$DESKTOP_TOOL" move; }
+        else
+            # KWin lets the program read the screen through the entry the package installs.
+            kwin_entry "$E2E_TMP/desk" "$VELVETFADE" "$(dirname "$0")/../../res/desktop/velvetfade.desktop.in"
+            kwin_entry "$E2E_TMP/desk" "$DESKTOP_TOOL"
+            start_kwin "$E2E_TMP/desk" 640x480 --no-lockscreen || fail "kwin did not start: $(cat "$E2E_TMP"/desk/*.log)"
+            source_name="as the compositor tells (ext_idle_notifier_v1)"
+        fi
+        export XDG_CONFIG_HOME="$E2E_TMP/config"
+        "$DESKTOP_TOOL" paint "$DESKTOP" >"$E2E_TMP/paint.log" 2>&1 &
+        BG_PIDS+=($!)
+        colour() { "$DESKTOP_TOOL" pixel 20 20 2>/dev/null; }
+        ;;
     *) fail "no desktop $1 here" ;;
 esac
 wait_until 5 eval '[[ $(colour) == $DESKTOP ]]' || fail "the desktop shows $(colour)"
 
-# An orange scene faded in over a second, then held; pointer movement ends it.
-write_settings $((0x138)) 10 0 0 10 $((0x0080FF)) 0 0 0 60
+# An orange scene faded in over two and a half seconds, then held; pointer movement ends it.
+write_settings $((0x138)) 10 0 0 4 $((0x0080FF)) 0 0 0 60
 savers() { pgrep -P "$SAVER_PID" || true; }
+# fades_from_desktop: waits for orange; every colour on the way must mix the desktop (red and
+# blue add up to ff) rather than black.
+fades_from_desktop() {
+    local c mixes=0
+    for _ in $(seq 100); do
+        c=$(colour)
+        [[ $c == "$ORANGE" ]] && break
+        if [[ $c != "$DESKTOP" && -n $c ]]; then
+            ((${#c} == 6 && $((0x${c:0:2} + 0x${c:4:2} - 255)) ** 2 <= 36)) ||
+                fail "the saver did not start from the desktop: $c"
+            ((++mixes))
+        fi
+        sleep 0.05
+    done
+    [[ $c == "$ORANGE" ]] || fail "the saver shows $c"
+    ((mixes > 0)) || fail "no step of the fade was seen"
+    note "$mixes steps of the fade from the desktop seen"
+}
+[[ $(type -t activity) == function ]] && activity
 start_saver --idle 2
 wait_until 2 grep -q "starts the saver after 2 s idle, $source_name" "$SAVER_LOG" ||
     fail "the watch did not start as expected"
@@ -40,7 +78,12 @@ sleep 1.2
 wait_until 3 eval '[[ -n $(savers) ]]' || fail "no saver after the idle time"
 first=$(savers)
 note "the saver started $(($(now_ms) - STARTED)) ms after the watch"
-wait_until 4 eval '[[ $(colour) == $ORANGE ]]' || fail "the saver shows $(colour)"
+fades_from_desktop
+if [[ $(type -t activity) != function ]]; then
+    kill -TERM "$SAVER_PID"
+    wait_until 4 process_gone "$first" || fail "the saver outlived the watch"
+    exit 0
+fi
 
 # Input ends it (after its grace time), the desktop shows again, and the next idle time starts
 # another.
@@ -51,7 +94,7 @@ wait_until 3 eval '[[ -z $(savers) && $(colour) == $DESKTOP ]]' ||
 wait_until 4 eval '[[ -n $(savers) ]]' || fail "no saver after the second idle time"
 second=$(savers)
 [[ $second != "$first" ]] || fail "the same saver"
-wait_until 4 eval '[[ $(colour) == $ORANGE ]]' || fail "the second saver shows $(colour)"
+fades_from_desktop
 
 # Ending the watch ends its saver too.
 kill -TERM "$SAVER_PID"

@@ -35,11 +35,11 @@ dpkg-deb -x "$DEB" "$E2E_TMP/root"
 for path in usr/bin/Velvetfade usr/bin/velvetfade usr/share/applications/velvetfade.desktop \
     usr/share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/velvetfade.png \
     usr/share/xscreensaver/config/velvetfade.xml usr/share/man/man6/{V,v}elvetfade.6.gz \
-    usr/share/doc/velvetfade/{copyright,changelog.gz}; do
+    usr/share/doc/velvetfade/{copyright,changelog.gz} usr/share/velvetfade/velvetfade-idle.desktop; do
     [[ -s "$E2E_TMP/root/$path" ]] || fail "the package lacks /$path"
 done
-desktop-file-validate "$E2E_TMP/root/usr/share/applications/velvetfade.desktop" ||
-    fail "the desktop entry is not valid"
+desktop-file-validate "$E2E_TMP"/root/usr/share/{applications/velvetfade.desktop,velvetfade/velvetfade-idle.desktop} ||
+    fail "the desktop entries are not valid"
 # What Debian and software centres would say of it: nothing.
 lintian=$(lintian --tag-display-limit 0 "$DEB" 2>&1 | grep -v 'running with root privileges') || true
 [[ -z "$lintian" ]] || fail "lintian: $lintian"
@@ -65,7 +65,7 @@ note "installed: $(dpkg-query -W -f='${Package} ${Version}' velvetfade)"
 start_xvfb
 # The desktop entry's command opens the settings.
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/velvetfade.desktop | head -n1)
-[[ "$exec_line" == "Velvetfade /c" ]] || fail "the desktop entry runs $exec_line"
+[[ "$exec_line" == "/usr/bin/Velvetfade /c" ]] || fail "the desktop entry runs $exec_line"
 read -r -a entry_command <<<"$exec_line"
 VELVETFADE=${entry_command[0]}
 start_saver "${entry_command[@]:1}"

@@ -13,3 +13,12 @@
 // otherwise one entry a monitor, empty for one that could not be read (strError says why).
 std::optional<std::vector<std::optional<PlatformImage>>> MutterCastOutputs(
     const std::vector<std::string>& connectors, std::string& strError);
+
+// Every output's contents through KWin's screenshot service (org.kde.KWin.ScreenShot2 on the
+// session bus), which KWin grants to programs whose installed desktop entry asks for it
+// (X-KDE-DBUS-Restricted-Interfaces). Its screencast would serve as well, but sends a frame only
+// when something on the screen changes, and an idle desktop does not. connectors: the outputs
+// by name, as wl_output tells them. Nothing at all when no KWin offers it; otherwise one entry
+// an output, empty for one that could not be read (strError says why).
+std::optional<std::vector<std::optional<PlatformImage>>> KWinScreenshotOutputs(
+    const std::vector<std::string>& connectors, std::string& strError);

@@ -1,0 +1,100 @@
+// The desktop side of the end-to-end tests on GNOME's and KDE's compositors, which have neither
+// wallpaper nor screencopy headless:
+//   desktop_tool paint RRGGBB   a full-screen window of that colour, until ended
+//   desktop_tool pixel X Y      output 1's colour there, read as the saver reads it
+//   desktop_tool move           moves GNOME's pointer twice (Mutter's remote desktop)
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRasterWindow>
+#include <QThread>
+#include <cstdio>
+#include <string>
+
+#include "platform/WaylandOverlay.h"
+#include "saver/WaylandSaverShell.h"
+
+namespace {
+
+class ColourWindow : public QRasterWindow {
+public:
+    explicit ColourWindow(QColor colour) : m_colour(colour) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(QRect(QPoint(0, 0), size()), m_colour);
+        std::printf("painted\n");
+        std::fflush(stdout);
+    }
+
+private:
+    QColor m_colour;
+};
+
+int Pixel(int x, int y) {
+    std::string strError;
+    const auto pOverlay = WaylandOverlay::Connect({}, strError);
+    if (!pOverlay) {
+        std::fprintf(stderr, "desktop_tool: %s\n", strError.c_str());
+        return 1;
+    }
+    const auto captures = CaptureWaylandOutputs(*pOverlay);
+    const auto& image = captures.front();
+    if (!image || x < 0 || y < 0 || x >= image->width || y >= image->height) {
+        return 1;
+    }
+    std::printf("%06x\n", image->pixels[static_cast<size_t>(y) * image->width + x] & 0xFFFFFF);
+    return 0;
+}
+
+QDBusMessage Call(const QString& path, const QString& interface, const QString& method,
+                  const QVariantList& args = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Mutter.RemoteDesktop"),
+                                                       path, interface, method);
+    call.setArguments(args);
+    return QDBusConnection::sessionBus().call(call);
+}
+
+int Move() {
+    const QDBusMessage session =
+        Call(QStringLiteral("/org/gnome/Mutter/RemoteDesktop"),
+             QStringLiteral("org.gnome.Mutter.RemoteDesktop"), QStringLiteral("CreateSession"));
+    if (session.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "desktop_tool: %s\n", qPrintable(session.errorMessage()));
+        return 1;
+    }
+    const QString path = session.arguments().first().value<QDBusObjectPath>().path();
+    const QString interface = QStringLiteral("org.gnome.Mutter.RemoteDesktop.Session");
+    Call(path, interface, QStringLiteral("Start"));
+    // Two moves: the first position a saver sees is where it starts counting from.
+    QDBusMessage moved =
+        Call(path, interface, QStringLiteral("NotifyPointerMotionRelative"), {5.0, 5.0});
+    QThread::msleep(100);
+    moved = Call(path, interface, QStringLiteral("NotifyPointerMotionRelative"), {5.0, 5.0});
+    Call(path, interface, QStringLiteral("Stop"));
+    return moved.type() == QDBusMessage::ReplyMessage ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string action = argc > 1 ? argv[1] : "";
+    if (action == "paint" && argc == 3) {
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        QGuiApplication app(argc, argv);
+        ColourWindow window(QColor(QStringLiteral("#") + QString::fromLatin1(argv[2])));
+        window.showFullScreen();
+        return app.exec();
+    }
+    QCoreApplication app(argc, argv);
+    if (action == "pixel" && argc == 4) {
+        return Pixel(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
+    if (action == "move") {
+        return Move();
+    }
+    std::fprintf(stderr, "usage: desktop_tool paint RRGGBB | pixel X Y | move\n");
+    return 2;
+}
