@@ -1,5 +1,9 @@
 #include "platform/DesktopCapture.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <wayland-client-protocol.h>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -8,10 +12,6 @@
 #include <QObject>
 #include <QTimer>
 #include <QVariantMap>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-#include <wayland-client-protocol.h>
 
 #include <QDBusUnixFileDescriptor>
 #include <algorithm>

@@ -35,6 +35,7 @@ struct WaylandOverlay::Impl {
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     WaylandGlobals globals;
+    zxdg_output_manager_v1* xdgOutputs = nullptr;
     WaylandSeat seat{[this](wl_surface* pSurface) { return IsOurs(pSurface); }};
     std::vector<std::string> withheld;
     std::vector<std::unique_ptr<OverlayOutput>> outputs;
@@ -64,6 +65,8 @@ struct WaylandOverlay::Impl {
                            [pSurface](const auto& p) { return p->surface == pSurface; });
     }
     void AddOutput(wl_registry* pRegistry, uint32_t name, uint32_t version);
+    // The outputs' connector names where wl_output does not tell them (Mutter): xdg-output's.
+    void NameOutputs();
     // Keeps the outputs that show something, numbered; false when none does.
     bool KeepShowingOutputs();
     // What the compositor did to our surfaces since the last events were handled.
@@ -109,6 +112,10 @@ void BindGlobal(Impl& impl, wl_registry* registry, uint32_t name, const std::str
         g.screencopyVersion = std::min(version, 3u);
         g.screencopy = Bind<zwlr_screencopy_manager_v1>(
             registry, name, &zwlr_screencopy_manager_v1_interface, g.screencopyVersion);
+    } else if (strInterface == zxdg_output_manager_v1_interface.name &&
+               impl.xdgOutputs == nullptr && version >= 2) {
+        impl.xdgOutputs =
+            Bind<zxdg_output_manager_v1>(registry, name, &zxdg_output_manager_v1_interface, 2);
     } else if (strInterface == wp_viewporter_interface.name && g.viewporter == nullptr) {
         g.viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, 1);
     } else if (strInterface == xdg_wm_base_interface.name && g.wmBase == nullptr) {
@@ -234,6 +241,7 @@ bool WaylandOverlay::Impl::KeepShowingOutputs() {
 WaylandOverlay::Impl::~Impl() {
     outputs.clear();
     seat.Release();
+    Destroy(xdgOutputs, zxdg_output_manager_v1_destroy);
     globals.Release();
     Destroy(registry, wl_registry_destroy);
     if (display != nullptr) {
@@ -292,6 +300,38 @@ bool RoundTrip(wl_display* display) {
     return bAnswered;
 }
 
+namespace {
+
+const zxdg_output_v1_listener XDG_OUTPUT_LISTENER = {
+    .logical_position = [](void*, zxdg_output_v1*, int32_t, int32_t) {},
+    .logical_size = [](void*, zxdg_output_v1*, int32_t, int32_t) {},
+    .done = [](void*, zxdg_output_v1*) {},
+    .name =
+        [](void* pData, zxdg_output_v1*, const char* pszName) {
+            static_cast<WaylandOutput*>(pData)->connector = pszName != nullptr ? pszName : "";
+        },
+    .description = [](void*, zxdg_output_v1*, const char*) {},
+};
+
+}  // namespace
+
+void WaylandOverlay::Impl::NameOutputs() {
+    if (xdgOutputs == nullptr || std::all_of(outputs.begin(), outputs.end(), [](const auto& p) {
+            return !p->info.connector.empty();
+        })) {
+        return;
+    }
+    std::vector<zxdg_output_v1*> named;
+    for (auto& pOutput : outputs) {
+        named.push_back(zxdg_output_manager_v1_get_xdg_output(xdgOutputs, pOutput->output));
+        zxdg_output_v1_add_listener(named.back(), &XDG_OUTPUT_LISTENER, &pOutput->info);
+    }
+    RoundTrip(display);
+    for (zxdg_output_v1* pNamed : named) {
+        zxdg_output_v1_destroy(pNamed);
+    }
+}
+
 std::unique_ptr<WaylandOverlay> WaylandOverlay::Connect(const std::vector<std::string>& withheld,
                                                         std::string& strError) {
     auto pImpl = std::make_unique<Impl>();
@@ -314,6 +354,7 @@ std::unique_ptr<WaylandOverlay> WaylandOverlay::Connect(const std::vector<std::s
         strError = "the Wayland compositor offers no surfaces in shared memory.";
         return nullptr;
     }
+    pImpl->NameOutputs();
     if (!pImpl->KeepShowingOutputs()) {
         strError = "the Wayland compositor has no output to cover.";
         return nullptr;

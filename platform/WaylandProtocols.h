@@ -8,6 +8,7 @@
 
 #include "viewporter-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // The published layer-shell protocol names an argument "namespace", which the generated C
 // header uses as a parameter name; C++ needs another spelling. Argument names are not on the

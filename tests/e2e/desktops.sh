@@ -34,13 +34,16 @@ desk_session() {
     wait_until 5 eval 'pw-cli ls Client | grep -q WirePlumber'
 }
 
-# start_mutter DIR WxH: headless Mutter with one virtual monitor, ready once it offers its
-# screencast.
+# start_mutter DIR WxH...: headless Mutter with a virtual monitor of each size, ready once it
+# offers its screencast.
 start_mutter() {
-    desk_session "$1" || return 1
-    _desk_spawn "$1/compositor.log" "${DESK_ENV[@]}" mutter --headless --wayland --no-x11 \
-        --wayland-display wayland-0 --virtual-monitor "$2"
-    wait_until 15 test -S "$1/runtime/wayland-0" || return 1
+    local dir=$1 size monitors=()
+    shift
+    for size in "$@"; do monitors+=(--virtual-monitor "$size"); done
+    desk_session "$dir" || return 1
+    _desk_spawn "$dir/compositor.log" "${DESK_ENV[@]}" mutter --headless --wayland --no-x11 \
+        --wayland-display wayland-0 "${monitors[@]}"
+    wait_until 15 test -S "$dir/runtime/wayland-0" || return 1
     wait_until 15 _desk_name_owned org.gnome.Mutter.ScreenCast || return 1
     export WAYLAND_DISPLAY=wayland-0
 }

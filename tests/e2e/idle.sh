@@ -7,17 +7,19 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/sway.sh"
 source "$(dirname "$0")/desktops.sh"
 
-DESKTOP=3366cc ORANGE=ff8000
+# The outputs' desktops (Mutter has two monitors): red and blue add up to ff in each, and so in
+# every mix of one with the orange scene, but not in a mix of black with it.
+DESKTOPS=(3366cc) ORANGE=ff8000
 case $1 in
     x11)
         start_xvfb
-        start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" "0x$DESKTOP"
+        start_host_window 0 0 "$SCREEN_W" "$SCREEN_H" "0x${DESKTOPS[0]}"
         source_name="as the X server counts it"
         colour() { pixel 20 20; }
         activity() { xdotool mousemove 40 40 && sleep 0.1 && xdotool mousemove 60 60; }
         ;;
     sway)
-        start_sway "$E2E_TMP/sway" "640x480 $DESKTOP" || fail "sway did not start"
+        start_sway "$E2E_TMP/sway" "640x480 ${DESKTOPS[0]}" || fail "sway did not start"
         BG_PIDS+=("$SWAY_PID")
         export XDG_CONFIG_HOME="$E2E_TMP/config"
         source_name="as the compositor tells (org_kde_kwin_idle)"
@@ -26,7 +28,8 @@ case $1 in
         ;;
     mutter | kwin)
         if [[ $1 == mutter ]]; then
-            start_mutter "$E2E_TMP/desk" 640x480 || fail "mutter did not start: $(cat "$E2E_TMP"/desk/*.log)"
+            DESKTOPS+=(cc6633)
+            start_mutter "$E2E_TMP/desk" 640x480 320x240 || fail "mutter did not start: $(cat "$E2E_TMP"/desk/*.log)"
             source_name="as GNOME counts it"
             activity() { "$DESKTOP_TOOL" move; }
         else
@@ -37,32 +40,38 @@ case $1 in
             source_name="as the compositor tells (ext_idle_notifier_v1)"
         fi
         export XDG_CONFIG_HOME="$E2E_TMP/config"
-        "$DESKTOP_TOOL" paint "$DESKTOP" >"$E2E_TMP/paint.log" 2>&1 &
+        "$DESKTOP_TOOL" paint "${DESKTOPS[@]}" >"$E2E_TMP/paint.log" 2>&1 &
         BG_PIDS+=($!)
         colour() { "$DESKTOP_TOOL" pixel 20 20 2>/dev/null; }
         ;;
     *) fail "no desktop $1 here" ;;
 esac
+DESKTOP="${DESKTOPS[*]}" ORANGES=$(printf "$ORANGE %.0s" "${DESKTOPS[@]}")
+ORANGES=${ORANGES% }
 wait_until 5 eval '[[ $(colour) == $DESKTOP ]]' || fail "the desktop shows $(colour)"
 
 # An orange scene faded in over two and a half seconds, then held; pointer movement ends it.
 write_settings $((0x138)) 10 0 0 4 $((0x0080FF)) 0 0 0 60
 savers() { pgrep -P "$SAVER_PID" || true; }
-# fades_from_desktop: waits for orange; every colour on the way must mix the desktop (red and
-# blue add up to ff) rather than black.
+# fades_from_desktop: waits for orange on every output; every colour on the way must mix that
+# output's own desktop (red only rises from it) rather than black or another output's.
 fades_from_desktop() {
-    local c mixes=0
+    local c mixes=0 i cs
     for _ in $(seq 100); do
         c=$(colour)
-        [[ $c == "$ORANGE" ]] && break
-        if [[ $c != "$DESKTOP" && -n $c ]]; then
-            ((${#c} == 6 && $((0x${c:0:2} + 0x${c:4:2} - 255)) ** 2 <= 36)) ||
-                fail "the saver did not start from the desktop: $c"
+        [[ $c == "$ORANGES" ]] && break
+        read -r -a cs <<<"$c"
+        for i in "${!DESKTOPS[@]}"; do
+            c=${cs[i]:-}
+            [[ $c == "${DESKTOPS[i]}" || $c == "$ORANGE" || -z $c ]] && continue
+            ((${#c} == 6 && $((0x${c:0:2} + 0x${c:4:2} - 255)) ** 2 <= 36 &&
+                0x${c:0:2} >= 0x${DESKTOPS[i]:0:2} - 6)) ||
+                fail "output $((i + 1)) did not fade from its desktop: $c"
             ((++mixes))
-        fi
+        done
         sleep 0.05
     done
-    [[ $c == "$ORANGE" ]] || fail "the saver shows $c"
+    [[ $(colour) == "$ORANGES" ]] || fail "the saver shows $(colour)"
     ((mixes > 0)) || fail "no step of the fade was seen"
     note "$mixes steps of the fade from the desktop seen"
 }

@@ -1,7 +1,7 @@
 // The desktop side of the end-to-end tests on GNOME's and KDE's compositors, which have neither
 // wallpaper nor screencopy headless:
-//   desktop_tool paint RRGGBB   a full-screen window of that colour, until ended
-//   desktop_tool pixel X Y      output 1's colour there, read as the saver reads it
+//   desktop_tool paint RRGGBB...  a full-screen window of each colour, one a screen, until ended
+//   desktop_tool pixel X Y        every output's colour there, read as the saver reads it
 //   desktop_tool move           moves GNOME's pointer twice (Mutter's remote desktop)
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -9,9 +9,12 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
+#include <QScreen>
 #include <QThread>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/WaylandOverlay.h"
 #include "saver/WaylandSaverShell.h"
@@ -40,19 +43,27 @@ int Pixel(int x, int y) {
         std::fprintf(stderr, "desktop_tool: %s\n", strError.c_str());
         return 1;
     }
-    const auto captures = CaptureWaylandOutputs(*pOverlay);
-    const auto& image = captures.front();
-    if (!image || x < 0 || y < 0 || x >= image->width || y >= image->height) {
-        return 1;
+    std::string strLine;
+    for (const auto& image : CaptureWaylandOutputs(*pOverlay)) {
+        if (!image || x < 0 || y < 0 || x >= image->width || y >= image->height) {
+            return 1;
+        }
+        char szColour[8];
+        std::snprintf(szColour, sizeof szColour, "%06x",
+                      image->pixels[static_cast<size_t>(y) * image->width + x] & 0xFFFFFF);
+        if (!strLine.empty()) {
+            strLine += ' ';
+        }
+        strLine += szColour;
     }
-    std::printf("%06x\n", image->pixels[static_cast<size_t>(y) * image->width + x] & 0xFFFFFF);
+    std::printf("%s\n", strLine.c_str());
     return 0;
 }
 
 QDBusMessage Call(const QString& path, const QString& interface, const QString& method,
                   const QVariantList& args = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Mutter.RemoteDesktop"),
-                                                       path, interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.gnome.Mutter.RemoteDesktop"), path, interface, method);
     call.setArguments(args);
     return QDBusConnection::sessionBus().call(call);
 }
@@ -81,11 +92,18 @@ int Move() {
 
 int main(int argc, char** argv) {
     const std::string action = argc > 1 ? argv[1] : "";
-    if (action == "paint" && argc == 3) {
+    if (action == "paint" && argc >= 3) {
         qputenv("QT_QPA_PLATFORM", "wayland");
         QGuiApplication app(argc, argv);
-        ColourWindow window(QColor(QStringLiteral("#") + QString::fromLatin1(argv[2])));
-        window.showFullScreen();
+        std::vector<std::unique_ptr<ColourWindow>> windows;
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        for (int i = 2; i < argc && i - 2 < screens.size(); ++i) {
+            windows.push_back(std::make_unique<ColourWindow>(
+                QColor(QStringLiteral("#") + QString::fromLatin1(argv[i]))));
+            windows.back()->setScreen(screens[i - 2]);
+            windows.back()->setGeometry(screens[i - 2]->geometry());
+            windows.back()->showFullScreen();
+        }
         return app.exec();
     }
     QCoreApplication app(argc, argv);
@@ -95,6 +113,6 @@ int main(int argc, char** argv) {
     if (action == "move") {
         return Move();
     }
-    std::fprintf(stderr, "usage: desktop_tool paint RRGGBB | pixel X Y | move\n");
+    std::fprintf(stderr, "usage: desktop_tool paint RRGGBB... | pixel X Y | move\n");
     return 2;
 }
