@@ -74,5 +74,18 @@ note "the settings opened: $(xdotool getwindowname "$(xdotool search --onlyvisib
 kill -TERM "$SAVER_PID"
 expect_ended "SIGTERM with the settings open"
 
+# The README's autostart steps, literally, in a home of its own: the copied entry starts the
+# idle watch on the display.
+(HOME="$E2E_TMP/home" && mkdir -p "$HOME" && eval "$(readme_commands autostart)") ||
+    fail "the README's autostart steps failed"
+exec_line=$(sed -n 's/^Exec=//p' "$E2E_TMP/home/.config/autostart/velvetfade-idle.desktop")
+read -r -a entry_command <<<"$exec_line"
+VELVETFADE=${entry_command[0]}
+start_saver "${entry_command[@]:1}"
+wait_until 5 grep -q "starts the saver after 300 s idle" "$SAVER_LOG" ||
+    fail "the autostart entry does not start the watch: $(cat "$SAVER_LOG")"
+kill -TERM "$SAVER_PID"
+expect_ended "SIGTERM to the idle watch"
+
 # And XScreenSaver runs the installed program by its name, as a user's list would have it.
 INSTALLED=1 bash "$(dirname "$0")/xscreensaver.sh" || fail "the installed program under XScreenSaver"
