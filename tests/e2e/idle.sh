@@ -105,7 +105,25 @@ second=$(savers)
 [[ $second != "$first" ]] || fail "the same saver"
 fades_from_desktop
 
+# While the session is locked the next idle time starts no saver: it sees the lock and ends.
+if [[ $1 == mutter ]]; then
+    "$DESKTOP_TOOL" lock >"$E2E_TMP/lock.log" 2>&1 &
+    lock=$!
+    BG_PIDS+=("$lock")
+    wait_until 3 grep -q locked "$E2E_TMP/lock.log" || fail "no lock: $(cat "$E2E_TMP/lock.log")"
+    sleep 1
+    activity
+    wait_until 4 grep -q "the screen is locked (org.gnome.ScreenSaver says so)" "$SAVER_LOG" ||
+        fail "a saver started over the lock"
+    wait_until 2 eval '[[ -z $(savers) ]]' || fail "the saver under the lock still runs"
+    [[ $(colour) == "$DESKTOP" ]] || fail "the lock's desktop shows $(colour)"
+    kill "$lock"
+    activity
+fi
+
 # Ending the watch ends its saver too.
+wait_until 4 eval '[[ -n $(savers) ]]' || fail "no saver to end"
+last=$(savers)
 kill -TERM "$SAVER_PID"
-wait_until 4 process_gone "$second" || fail "the saver outlived the watch"
+wait_until 4 process_gone "$last" || fail "the saver outlived the watch"
 wait_until 4 eval '[[ $(colour) == $DESKTOP ]]' || fail "the screen shows $(colour)"

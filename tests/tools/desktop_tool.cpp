@@ -36,6 +36,14 @@ private:
     QColor m_colour;
 };
 
+// GNOME Shell's word on its lock screen, always "locked".
+class LockedShell : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.ScreenSaver")
+public slots:
+    bool GetActive() { return true; }
+};
+
 int Pixel(int x, int y) {
     std::string strError;
     const auto pOverlay = WaylandOverlay::Connect({}, strError);
@@ -113,6 +121,20 @@ int main(int argc, char** argv) {
     if (action == "move") {
         return Move();
     }
+    if (action == "lock") {
+        LockedShell shell;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.registerObject(QStringLiteral("/org/gnome/ScreenSaver"), &shell,
+                                QDBusConnection::ExportAllSlots) ||
+            !bus.registerService(QStringLiteral("org.gnome.ScreenSaver"))) {
+            return 1;
+        }
+        std::printf("locked\n");
+        std::fflush(stdout);
+        return app.exec();
+    }
     std::fprintf(stderr, "usage: desktop_tool paint RRGGBB... | pixel X Y | move\n");
     return 2;
 }
+
+#include "desktop_tool.moc"
