@@ -37,6 +37,7 @@ class StreamNode : public QObject {
     Q_OBJECT
 public:
     explicit StreamNode(QEventLoop& loop) : m_loop(loop) {}
+    bool bRecorded = false;  // Mutter records it, and will announce its node
     std::optional<uint32_t> node;
 
 public slots:
@@ -95,6 +96,7 @@ std::optional<std::vector<std::optional<PlatformImage>>> MutterCastOutputs(
                   QVariantMap{{QStringLiteral("cursor-mode"), QVariant::fromValue(CURSOR_HIDDEN)}}},
                  strError);
         if (stream && !PathOf(*stream).isEmpty()) {
+            nodes.back()->bRecorded = true;
             bus.connect(
                 SERVICE, PathOf(*stream), QStringLiteral("org.gnome.Mutter.ScreenCast.Stream"),
                 QStringLiteral("PipeWireStreamAdded"), nodes.back().get(), SLOT(OnAdded(uint)));
@@ -105,8 +107,9 @@ std::optional<std::vector<std::optional<PlatformImage>>> MutterCastOutputs(
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         deadline.start(ANSWER_MS);
-        while (deadline.isActive() &&
-               !std::all_of(nodes.begin(), nodes.end(), [](const auto& p) { return p->node; })) {
+        while (deadline.isActive() && !std::all_of(nodes.begin(), nodes.end(), [](const auto& p) {
+                   return p->node || !p->bRecorded;
+               })) {
             loop.exec();
         }
         for (size_t i = 0; i < nodes.size(); ++i) {

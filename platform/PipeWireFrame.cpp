@@ -41,8 +41,13 @@ struct Reader {
     bool bFormatKnown = false;
     std::optional<PlatformImage> image;
     std::string strError;
+    bool bFinished = false;
 
-    void Finish() { pw_main_loop_quit(loop); }
+    // The first word is the one kept: disconnecting reports the stream's end again.
+    void Finish() {
+        bFinished = true;
+        pw_main_loop_quit(loop);
+    }
 };
 
 std::optional<uint32_t> ShmFormat(spa_video_format format) {
@@ -106,7 +111,8 @@ void OnProcess(void* pData) {
 void OnStateChanged(void* pData, pw_stream_state /*old*/, pw_stream_state state,
                     const char* pszError) {
     auto& reader = *static_cast<Reader*>(pData);
-    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
+    if (!reader.bFinished &&
+        (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)) {
         reader.strError = std::string("the screencast stream ended: ") +
                           (pszError != nullptr ? pszError : "unconnected");
         reader.Finish();
@@ -142,14 +148,18 @@ std::optional<PlatformImage> ReadPipeWireFrame(uint32_t nodeId, int timeoutMs,
     pw_context* pContext = pw_context_new(pw_main_loop_get_loop(reader.loop), nullptr, 0);
     pw_core* pCore = pContext != nullptr ? pw_context_connect(pContext, nullptr, 0) : nullptr;
     if (pCore == nullptr) {
-        strError = "PipeWire does not run in this session.";
+        reader.strError = "PipeWire does not run in this session.";
     } else {
         static const pw_stream_events EVENTS = StreamEvents();
         reader.stream =
             pw_stream_new(pCore, "Velvetfade snapshot",
                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
                                             "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
-        pw_stream_add_listener(reader.stream, &reader.listener, &EVENTS, &reader);
+        if (reader.stream == nullptr) {
+            reader.strError = "PipeWire cannot make a stream.";
+        } else {
+            pw_stream_add_listener(reader.stream, &reader.listener, &EVENTS, &reader);
+        }
         // Every size and rate; the 32-bit layouts only, without modifiers: shared memory.
         uint8_t buffer[1024];
         spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
@@ -171,18 +181,29 @@ std::optional<PlatformImage> ReadPipeWireFrame(uint32_t nodeId, int timeoutMs,
             SPA_POD_CHOICE_RANGE_Fraction(&defRate, &minRate, &maxRate)))};
         const auto flags =
             static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
-        if (pw_stream_connect(reader.stream, PW_DIRECTION_INPUT, nodeId, flags, params, 1) < 0) {
+        spa_source* pTimer =
+            reader.stream != nullptr
+                ? pw_loop_add_timer(pw_main_loop_get_loop(reader.loop), OnTimeout, &reader)
+                : nullptr;
+        if (pTimer == nullptr) {
+            reader.strError = "PipeWire cannot read the screencast.";
+        } else if (pw_stream_connect(reader.stream, PW_DIRECTION_INPUT, nodeId, flags, params, 1) <
+                   0) {
             reader.strError = "cannot connect to the screencast stream.";
         } else {
-            spa_source* pTimer =
-                pw_loop_add_timer(pw_main_loop_get_loop(reader.loop), OnTimeout, &reader);
             timespec timeout{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1000000};
             pw_loop_update_timer(pw_main_loop_get_loop(reader.loop), pTimer, &timeout, nullptr,
                                  false);
             pw_main_loop_run(reader.loop);
+        }
+        if (pTimer != nullptr) {
             pw_loop_destroy_source(pw_main_loop_get_loop(reader.loop), pTimer);
         }
-        pw_stream_destroy(reader.stream);
+        if (reader.stream != nullptr) {
+            pw_stream_destroy(reader.stream);
+        }
+    }
+    if (!reader.image) {
         strError = reader.strError;
     }
     if (pCore != nullptr) {

@@ -10,6 +10,7 @@
 #include <csignal>
 
 namespace {
+bool g_bQuitRequested = false;
 
 int g_signalFds[2] = {-1, -1};
 
@@ -48,6 +49,7 @@ bool QuitOnSignals(QCoreApplication& app, const std::function<void()>& report) {
         // exit, not quit: quit asks the windows first, and a saver window refuses to close on
         // anyone's word but its own. exit ends every running loop, a modal dialog's included.
         if (bQuit) {
+            g_bQuitRequested = true;
             QCoreApplication::exit(0);
         }
     });
@@ -66,4 +68,8 @@ bool QuitOnSignals(QCoreApplication& app, const std::function<void()>& report) {
         ::sigaction(SIGUSR1, &action, nullptr);
     }
     return true;
+}
+
+bool QuitRequested() {
+    return g_bQuitRequested;
 }

@@ -12,3 +12,7 @@ class QCoreApplication;
 // pipe is lost, nothing more. Returns false when the pipe could not be made (the default handlers
 // then stay).
 bool QuitOnSignals(QCoreApplication& app, const std::function<void()>& report = {});
+
+// Whether such a signal has come: one that came while a start waited in a loop of its own ended
+// only that loop, and the main loop, started afterwards, would not know it.
+bool QuitRequested();

@@ -1,7 +1,6 @@
 #include "platform/SessionBus.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
 
@@ -13,7 +12,16 @@ constexpr int ANSWER_MS = 1000;
 std::optional<QVariant> Ask(const QString& service, const QString& path, const QString& interface,
                             const QString& method) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(service).value()) {
+    if (!bus.isConnected()) {
+        return std::nullopt;
+    }
+    QDBusMessage hasOwner = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    hasOwner.setArguments({service});
+    const QDBusMessage owned = bus.call(hasOwner, QDBus::Block, ANSWER_MS);
+    if (owned.type() != QDBusMessage::ReplyMessage || owned.arguments().isEmpty() ||
+        !owned.arguments().first().toBool()) {
         return std::nullopt;
     }
     const QDBusMessage reply = bus.call(
@@ -38,9 +46,12 @@ std::optional<uint32_t> MutterIdleMs() {
 }
 
 std::optional<std::string> SessionLockedBy() {
-    // GNOME Shell's and the freedesktop one (KDE's KWin, Xfce, Cinnamon, MATE).
-    const char* const lockers[][2] = {{"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"},
-                                      {"org.freedesktop.ScreenSaver", "/ScreenSaver"}};
+    // GNOME Shell's, Cinnamon's, MATE's, and the freedesktop one (KDE's KWin, xfce4-screensaver).
+    const char* const lockers[][2] = {
+        {"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"},
+        {"org.cinnamon.ScreenSaver", "/org/cinnamon/ScreenSaver"},
+        {"org.mate.ScreenSaver", "/org/mate/ScreenSaver"},
+        {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"}};
     for (const auto& [pszService, pszPath] : lockers) {
         const std::optional<QVariant> active =
             Ask(QLatin1String(pszService), QLatin1String(pszPath), QLatin1String(pszService),

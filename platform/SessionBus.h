@@ -5,7 +5,7 @@
 #include <string>
 
 // What the desktop tells on the session bus, asked only of services that run (nothing is
-// started to answer), each answer awaited briefly.
+// started to answer), each answer awaited a second at most.
 
 // GNOME's idle counter (org.gnome.Mutter.IdleMonitor), in milliseconds; nothing where no
 // Mutter answers.

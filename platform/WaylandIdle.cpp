@@ -52,9 +52,11 @@ void OnGlobal(void* pData, wl_registry* registry, uint32_t name, const char* psz
     }
     if (impl.seat == nullptr && std::strcmp(pszInterface, wl_seat_interface.name) == 0) {
         impl.seat = Bind<wl_seat>(registry, name, &wl_seat_interface);
-    } else if (std::strcmp(pszInterface, ext_idle_notifier_v1_interface.name) == 0) {
+    } else if (impl.notifier == nullptr &&
+               std::strcmp(pszInterface, ext_idle_notifier_v1_interface.name) == 0) {
         impl.notifier = Bind<ext_idle_notifier_v1>(registry, name, &ext_idle_notifier_v1_interface);
-    } else if (std::strcmp(pszInterface, org_kde_kwin_idle_interface.name) == 0) {
+    } else if (impl.kdeIdle == nullptr &&
+               std::strcmp(pszInterface, org_kde_kwin_idle_interface.name) == 0) {
         impl.kdeIdle = Bind<org_kde_kwin_idle>(registry, name, &org_kde_kwin_idle_interface);
     }
 }

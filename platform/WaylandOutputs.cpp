@@ -139,7 +139,12 @@ OverlayOutput::~OverlayOutput() {
     Destroy(toplevel, xdg_toplevel_destroy);
     Destroy(xdgSurface, xdg_surface_destroy);
     Destroy(surface, wl_surface_destroy);
-    wl_output_destroy(output);
+    if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(output)) >=
+        WL_OUTPUT_RELEASE_SINCE_VERSION) {
+        wl_output_release(output);
+    } else {
+        wl_output_destroy(output);
+    }
 }
 
 bool OverlayOutput::MakeSurface(const WaylandGlobals& globals) {

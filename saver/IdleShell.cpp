@@ -104,16 +104,23 @@ bool IdleShell::WatchCompositor(std::string& strError) {
 
 void IdleShell::WatchReadings(std::function<std::optional<uint32_t>()> readIdleMs) {
     m_readIdleMs = std::move(readIdleMs);
-    Read();
+    m_readTimer.start(0);
 }
 
 void IdleShell::Read() {
     const std::optional<uint32_t> idleMs = m_readIdleMs();
     if (!idleMs) {
-        Say("the idle time can no longer be read; the watch ends.");
-        QCoreApplication::exit(1);
+        // A compositor busy with something else (starting the saver's own screencast, say) may
+        // miss one answer; one that stays away is gone.
+        if (++m_nFailedReadings >= MAX_FAILED_READINGS) {
+            Say("the idle time can no longer be read; the watch ends.");
+            QCoreApplication::exit(1);
+            return;
+        }
+        m_readTimer.start(static_cast<int>(IdleWatch::IDLE_READING_MS));
         return;
     }
+    m_nFailedReadings = 0;
     StartSaverIf(m_watch.Reading(*idleMs));
     m_readTimer.start(static_cast<int>(m_watch.NextReadingMs()));
 }

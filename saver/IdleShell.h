@@ -43,6 +43,8 @@ private:
     QProcess m_saver;
     QTimer m_readTimer;
     std::function<std::optional<uint32_t>()> m_readIdleMs;
+    static constexpr int MAX_FAILED_READINGS = 5;
+    int m_nFailedReadings = 0;  // in a row
     std::unique_ptr<WaylandIdle> m_pCompositor;
     std::unique_ptr<QSocketNotifier> m_pNotifier;
 };

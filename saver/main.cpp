@@ -36,7 +36,7 @@ int Run(QCoreApplication& app, Shell& shell, const std::vector<const char*>& arg
         }
         return 0;
     }
-    return app.exec();
+    return QuitRequested() ? 0 : app.exec();
 }
 
 bool HasQtPlatform(const char* pszName) {

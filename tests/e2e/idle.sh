@@ -75,10 +75,12 @@ fades_from_desktop() {
     ((mixes > 0)) || fail "no step of the fade was seen"
     note "$mixes steps of the fade from the desktop seen"
 }
-[[ $(type -t activity) == function ]] && activity
 start_saver --idle 2
 wait_until 2 grep -q "starts the saver after 2 s idle, $source_name" "$SAVER_LOG" ||
     fail "the watch did not start as expected"
+# Counted from the user's last input (GNOME's and the X server's counters) or from the start of
+# the watch (the compositors' word), whichever came last.
+[[ $(type -t activity) == function ]] && activity
 STARTED=$(now_ms)
 
 # Not before the idle time: at 1.2 s the desktop shows and no saver runs.
