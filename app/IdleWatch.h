@@ -19,6 +19,12 @@ public:
     [[nodiscard]] bool Notified(bool bIdle);
     // The saver started when asked has ended.
     void SaverEnded() { m_bSaverRunning = false; }
+    // The saver was not started after all (something holds the session from going idle): the
+    // next reading over the timeout asks again.
+    void StartDeclined() {
+        m_bSaverRunning = false;
+        m_bStartedThisIdle = false;
+    }
 
     // After a reading, how long until the next is worth taking: the rest of the timeout while
     // the user is active; while idle, soon, to see them come back.

@@ -10,7 +10,7 @@ namespace {
 constexpr int ANSWER_MS = 1000;
 
 std::optional<QVariant> Ask(const QString& service, const QString& path, const QString& interface,
-                            const QString& method) {
+                            const QString& method, const QVariantList& args = {}) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return std::nullopt;
@@ -24,8 +24,9 @@ std::optional<QVariant> Ask(const QString& service, const QString& path, const Q
         !owned.arguments().first().toBool()) {
         return std::nullopt;
     }
-    const QDBusMessage reply = bus.call(
-        QDBusMessage::createMethodCall(service, path, interface, method), QDBus::Block, ANSWER_MS);
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments(args);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, ANSWER_MS);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         return std::nullopt;
     }
@@ -43,6 +44,16 @@ std::optional<uint32_t> MutterIdleMs() {
         return std::nullopt;
     }
     return static_cast<uint32_t>(std::min<qulonglong>(idle->toULongLong(), UINT32_MAX));
+}
+
+bool GnomeIdleInhibited() {
+    // The session manager's flag for "inhibit the session being marked as idle".
+    constexpr uint IDLE = 8;
+    const std::optional<QVariant> inhibited =
+        Ask(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
+            QStringLiteral("org.gnome.SessionManager"), QStringLiteral("IsInhibited"),
+            {QVariant::fromValue(IDLE)});
+    return inhibited && inhibited->toBool();
 }
 
 std::optional<std::string> SessionLockedBy() {

@@ -14,3 +14,7 @@ std::optional<uint32_t> MutterIdleMs();
 // The screen locker that says the session is locked (or its screen saver is on), by its bus
 // name; nothing when none says so.
 std::optional<std::string> SessionLockedBy();
+
+// Whether GNOME's session manager holds the session from going idle (a video playing, a
+// presentation): GNOME's idle counter, unlike its own blanking, does not heed that.
+bool GnomeIdleInhibited();

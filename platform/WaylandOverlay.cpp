@@ -16,6 +16,9 @@ namespace {
 
 // How long a lock screen may take to cover the other outputs once it covers one.
 constexpr int LOCK_MAPS_WITHIN_MS = 1000;
+// A lock draws its surfaces only after they are placed; ours stay that much longer, or the
+// desktop would show for a moment where it has not drawn yet (seen once in a CI run).
+constexpr int LOCK_DRAWS_WITHIN_MS = 250;
 
 }  // namespace
 
@@ -190,6 +193,7 @@ void WaylandOverlay::Impl::AfterEvents() {
                                        [](const auto& p) { return p->rearranged; });
                 },
                 LOCK_MAPS_WITHIN_MS);
+            ::DispatchUntil(display, [] { return false; }, LOCK_DRAWS_WITHIN_MS);
             if (handlers.locked) {
                 handlers.locked();
             }

@@ -126,7 +126,14 @@ void IdleShell::Read() {
 }
 
 void IdleShell::StartSaverIf(bool bStart) {
-    if (bStart) {
-        m_saver.start(m_program, m_saverArgs);
+    if (!bStart) {
+        return;
     }
+    // GNOME's and the X server's counters run on while a video plays; GNOME's session manager
+    // knows better. (The compositors' own word heeds such holds already.)
+    if (GnomeIdleInhibited()) {
+        m_watch.StartDeclined();
+        return;
+    }
+    m_saver.start(m_program, m_saverArgs);
 }

@@ -14,7 +14,7 @@ _desk_name_owned() {
 # desk_session DIR: a session bus, PipeWire and WirePlumber (which links a reader to a
 # screencast) in DIR/runtime, with a home and data folder of their own. As root, PipeWire and
 # KWin would raise their own priority over everything else on the machine; they are kept from
-# it.
+# it (others cannot).
 desk_session() {
     local dir=$1
     mkdir -p "$dir/runtime" "$dir/home" "$dir/data/applications"
@@ -22,7 +22,9 @@ desk_session() {
     unset WAYLAND_DISPLAY DISPLAY
     export XDG_RUNTIME_DIR="$dir/runtime" PIPEWIRE_RUNTIME_DIR="$dir/runtime"
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/runtime/bus"
-    DESK_ENV=(setpriv --bounding-set -sys_nice env HOME="$dir/home"
+    DESK_ENV=()
+    [[ $(id -u) -eq 0 ]] && DESK_ENV=(setpriv --bounding-set -sys_nice)
+    DESK_ENV+=(env HOME="$dir/home"
         XDG_CONFIG_HOME="$dir/home/.config" XDG_DATA_HOME="$dir/home/.local/share"
         XDG_CACHE_HOME="$dir/home/.cache" XDG_DATA_DIRS="$dir/data:/usr/local/share:/usr/share")
     _desk_spawn "$dir/dbus.log" "${DESK_ENV[@]}" dbus-daemon --session --nofork \

@@ -107,19 +107,30 @@ second=$(savers)
 [[ $second != "$first" ]] || fail "the same saver"
 fades_from_desktop
 
-# While the session is locked the next idle time starts no saver: it sees the lock and ends.
+# GNOME: while something holds the session from going idle (a video playing) no saver starts;
+# once it lets go, one does. While the session is locked none does: it sees the lock and ends.
+serve() { # serve WHAT: desktop_tool's stand-in for that part of GNOME; its PID in SERVED
+    "$DESKTOP_TOOL" "$1" >"$E2E_TMP/$1.log" 2>&1 &
+    SERVED=$!
+    BG_PIDS+=("$SERVED")
+    wait_until 3 grep -q serving "$E2E_TMP/$1.log" || fail "no $1: $(cat "$E2E_TMP/$1.log")"
+}
 if [[ $1 == mutter ]]; then
-    "$DESKTOP_TOOL" lock >"$E2E_TMP/lock.log" 2>&1 &
-    lock=$!
-    BG_PIDS+=("$lock")
-    wait_until 3 grep -q locked "$E2E_TMP/lock.log" || fail "no lock: $(cat "$E2E_TMP/lock.log")"
+    serve inhibit
+    activity
+    wait_until 3 eval '[[ -z $(savers) ]]' || fail "input did not end the saver"
+    sleep 3.5
+    [[ -z $(savers) ]] || fail "a saver while the session is held from going idle"
+    kill "$SERVED"
+    wait_until 3 eval '[[ -n $(savers) ]]' || fail "no saver once the session may go idle"
+    serve lock
     sleep 1
     activity
     wait_until 4 grep -q "the screen is locked (org.gnome.ScreenSaver says so)" "$SAVER_LOG" ||
         fail "a saver started over the lock"
     wait_until 2 eval '[[ -z $(savers) ]]' || fail "the saver under the lock still runs"
     [[ $(colour) == "$DESKTOP" ]] || fail "the lock's desktop shows $(colour)"
-    kill "$lock"
+    kill "$SERVED"
     activity
 fi
 

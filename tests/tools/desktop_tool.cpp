@@ -44,6 +44,26 @@ public slots:
     bool GetActive() { return true; }
 };
 
+// GNOME's session manager's word on what is held, always "everything".
+class HoldingSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
+public slots:
+    bool IsInhibited(uint) { return true; }
+};
+
+// Serves the object under the name until ended.
+int Serve(QCoreApplication& app, QObject& object, const QString& name, const QString& path) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(path, &object, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(name)) {
+        return 1;
+    }
+    std::printf("serving\n");
+    std::fflush(stdout);
+    return app.exec();
+}
+
 int Pixel(int x, int y) {
     std::string strError;
     const auto pOverlay = WaylandOverlay::Connect({}, strError);
@@ -123,17 +143,16 @@ int main(int argc, char** argv) {
     }
     if (action == "lock") {
         LockedShell shell;
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.registerObject(QStringLiteral("/org/gnome/ScreenSaver"), &shell,
-                                QDBusConnection::ExportAllSlots) ||
-            !bus.registerService(QStringLiteral("org.gnome.ScreenSaver"))) {
-            return 1;
-        }
-        std::printf("locked\n");
-        std::fflush(stdout);
-        return app.exec();
+        return Serve(app, shell, QStringLiteral("org.gnome.ScreenSaver"),
+                     QStringLiteral("/org/gnome/ScreenSaver"));
     }
-    std::fprintf(stderr, "usage: desktop_tool paint RRGGBB... | pixel X Y | move\n");
+    if (action == "inhibit") {
+        HoldingSession session;
+        return Serve(app, session, QStringLiteral("org.gnome.SessionManager"),
+                     QStringLiteral("/org/gnome/SessionManager"));
+    }
+    std::fprintf(stderr,
+                 "usage: desktop_tool paint RRGGBB... | pixel X Y | move | lock | inhibit\n");
     return 2;
 }
 

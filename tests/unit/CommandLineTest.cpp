@@ -211,6 +211,9 @@ TEST(IdleWatch, StartsOnceEachTimeTheUserGoesIdle) {
     EXPECT_FALSE(watch.Reading(1300));
     EXPECT_FALSE(watch.Reading(20));
     EXPECT_TRUE(watch.Reading(1020));
+    // Not started after all (held from going idle): the next reading asks again.
+    watch.StartDeclined();
+    EXPECT_TRUE(watch.Reading(2020));
 
     IdleWatch notified(1000);
     EXPECT_TRUE(notified.Notified(true));
