@@ -193,7 +193,8 @@ void WaylandOverlay::Impl::AfterEvents() {
                                        [](const auto& p) { return p->rearranged; });
                 },
                 LOCK_MAPS_WITHIN_MS);
-            ::DispatchUntil(display, [] { return false; }, LOCK_DRAWS_WITHIN_MS);
+            ::DispatchUntil(
+                display, [] { return false; }, LOCK_DRAWS_WITHIN_MS);
             if (handlers.locked) {
                 handlers.locked();
             }
