@@ -123,8 +123,8 @@ if [[ $1 == mutter ]]; then
     [[ -z $(savers) ]] || fail "a saver while the session is held from going idle"
     kill "$SERVED"
     wait_until 3 eval '[[ -n $(savers) ]]' || fail "no saver once the session may go idle"
+    fades_from_desktop # and past its grace time, so that input ends it
     serve lock
-    sleep 1
     activity
     wait_until 4 grep -q "the screen is locked (org.gnome.ScreenSaver says so)" "$SAVER_LOG" ||
         fail "a saver started over the lock"
