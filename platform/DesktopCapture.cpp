@@ -205,6 +205,7 @@ std::optional<std::vector<std::optional<PlatformImage>>> KWinScreenshotOutputs(
         return std::nullopt;
     }
     std::vector<std::optional<PlatformImage>> images;
+    images.reserve(connectors.size());
     for (const std::string& connector : connectors) {
         images.push_back(KWinScreenshot(connector, strError));
     }

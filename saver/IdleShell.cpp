@@ -18,7 +18,8 @@ constexpr int SAVER_END_MS = 2000;
 
 }  // namespace
 
-IdleShell::IdleShell(uint32_t dwSeconds, std::string program, std::vector<std::string> saverArgs)
+IdleShell::IdleShell(uint32_t dwSeconds, const std::string& program,
+                     const std::vector<std::string>& saverArgs)
     : m_dwSeconds(dwSeconds),
       m_watch(dwSeconds * 1000),
       m_program(QString::fromStdString(program)) {

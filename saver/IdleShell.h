@@ -20,7 +20,8 @@
 class IdleShell {
 public:
     // program: how to start this program again; saverArgs: the saver's arguments after it.
-    IdleShell(uint32_t dwSeconds, std::string program, std::vector<std::string> saverArgs);
+    IdleShell(uint32_t dwSeconds, const std::string& program,
+              const std::vector<std::string>& saverArgs);
     ~IdleShell();
     IdleShell(const IdleShell&) = delete;
     IdleShell& operator=(const IdleShell&) = delete;

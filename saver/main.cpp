@@ -97,11 +97,11 @@ std::optional<int> AnswerWithoutShowing(const std::vector<const char*>& args) {
 // In a Wayland session it watches the compositor even where DISPLAY is set: XWayland's idle time
 // counts only X11 windows' input, and a saver on XWayland would see only their contents.
 int RunIdleWatch(int argc, char** argv, const std::vector<const char*>& args,
-                 std::vector<std::string> saverArgs) {
+                 const std::vector<std::string>& saverArgs) {
     QCoreApplication app(argc, argv);
     const XScreenSaverOptions options =
         ParseXScreenSaverOptions(static_cast<int>(args.size()), args.data());
-    IdleShell shell(*options.idleSeconds, args[0], std::move(saverArgs));
+    IdleShell shell(*options.idleSeconds, args[0], saverArgs);
     std::string strError;
     if (!shell.Start(options.bWayland || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
                      strError)) {
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     }
     if (auto saverArgs =
             SaverApp::IdleSaverArguments(static_cast<int>(argPtrs.size()), argPtrs.data())) {
-        return RunIdleWatch(argc, argv, argPtrs, std::move(*saverArgs));
+        return RunIdleWatch(argc, argv, argPtrs, *saverArgs);
     }
     if (SaverApp::UsesWayland(static_cast<int>(argPtrs.size()), argPtrs.data(),
                               std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"))) {
