@@ -4,8 +4,8 @@
 #include <poll.h>
 #include <unistd.h>
 #include <wayland-client-protocol.h>
+#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QEventLoop>
@@ -21,6 +21,7 @@
 
 #include "imaging/SurfaceLimits.h"
 #include "platform/PipeWireFrame.h"
+#include "platform/SessionBus.h"
 #include "platform/WaylandCapture.h"
 
 namespace {
@@ -74,10 +75,10 @@ QString PathOf(const QDBusMessage& reply) {
 
 std::optional<std::vector<std::optional<PlatformImage>>> MutterCastOutputs(
     const std::vector<std::string>& connectors, std::string& strError) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(SERVICE).value()) {
+    if (!SessionServiceRuns(SERVICE.toStdString())) {
         return std::nullopt;
     }
+    QDBusConnection bus = QDBusConnection::sessionBus();
     std::vector<std::optional<PlatformImage>> images(connectors.size());
     const std::optional<QDBusMessage> session =
         Call(QStringLiteral("/org/gnome/Mutter/ScreenCast"), SERVICE,
@@ -200,8 +201,7 @@ std::optional<PlatformImage> KWinScreenshot(const std::string& connector, std::s
 
 std::optional<std::vector<std::optional<PlatformImage>>> KWinScreenshotOutputs(
     const std::vector<std::string>& connectors, std::string& strError) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(KWIN_SCREENSHOT).value()) {
+    if (!SessionServiceRuns(KWIN_SCREENSHOT.toStdString())) {
         return std::nullopt;
     }
     std::vector<std::optional<PlatformImage>> images;

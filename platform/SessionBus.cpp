@@ -9,19 +9,20 @@ namespace {
 // A locker or compositor that is not answering at once is as good as absent.
 constexpr int ANSWER_MS = 1000;
 
-std::optional<QVariant> Ask(const QString& service, const QString& path, const QString& interface,
-                            const QString& method, const QVariantList& args = {}) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        return std::nullopt;
-    }
+bool ServiceRuns(QDBusConnection& bus, const QString& service) {
     QDBusMessage hasOwner = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     hasOwner.setArguments({service});
     const QDBusMessage owned = bus.call(hasOwner, QDBus::Block, ANSWER_MS);
-    if (owned.type() != QDBusMessage::ReplyMessage || owned.arguments().isEmpty() ||
-        !owned.arguments().first().toBool()) {
+    return owned.type() == QDBusMessage::ReplyMessage && !owned.arguments().isEmpty() &&
+           owned.arguments().first().toBool();
+}
+
+std::optional<QVariant> Ask(const QString& service, const QString& path, const QString& interface,
+                            const QString& method, const QVariantList& args = {}) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !ServiceRuns(bus, service)) {
         return std::nullopt;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
@@ -34,6 +35,11 @@ std::optional<QVariant> Ask(const QString& service, const QString& path, const Q
 }
 
 }  // namespace
+
+bool SessionServiceRuns(const std::string& name) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && ServiceRuns(bus, QString::fromStdString(name));
+}
 
 std::optional<uint32_t> MutterIdleMs() {
     const std::optional<QVariant> idle =

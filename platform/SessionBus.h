@@ -7,6 +7,9 @@
 // What the desktop tells on the session bus, asked only of services that run (nothing is
 // started to answer), each answer awaited a second at most.
 
+// Whether a program owns that name on the session bus now.
+bool SessionServiceRuns(const std::string& name);
+
 // GNOME's idle counter (org.gnome.Mutter.IdleMonitor), in milliseconds; nothing where no
 // Mutter answers.
 std::optional<uint32_t> MutterIdleMs();
